@@ -1,0 +1,34 @@
+// A copy of everything a played move changes, so that a search can take moves back without
+// replaying the whole record.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+
+class TGame;
+class TPieces;
+
+class TPositionSnapshot {
+public:
+    explicit TPositionSnapshot(const TGame &game);
+
+    // Puts the game back as it was when the snapshot was taken. Valid only while the game has
+    // not been set up afresh since (Reset, Clear or SetUpPieces release the pieces it names).
+    void Restore(TGame &game) const;
+
+private:
+    std::array<TPieces *, 64> Pieces{};
+    std::array<std::uint8_t, 64> Kinds{}; // a promotion changes a piece's kind in place
+    std::uint8_t SideToMove;
+    std::uint8_t WhiteCastleShort;
+    std::uint8_t WhiteCastleLong;
+    std::uint8_t BlackCastleShort;
+    std::uint8_t BlackCastleLong;
+    int EnPassantSquare;
+    QStringList MoveRecord;
+    QStringList Notation;
+    QString GameMessage;
+};
