@@ -1,0 +1,46 @@
+// One established TCP connection of either role: writes whole messages, and hands on the
+// messages it reads, found by a TMessageSplitter, with a quiet-time timer for unfinished ones.
+// Used by the two endpoints; not needed by their users.
+#pragma once
+
+#include "MessageSplitter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+class QTcpSocket;
+
+class TConnection : public QObject {
+    Q_OBJECT
+
+public:
+    // Takes over a connected socket (it becomes a child of this connection).
+    TConnection(QTcpSocket *socket, QObject *parent);
+
+    bool IsOpen() const;
+    // One write per message, flushed at once; false when the socket is not connected.
+    bool Send(const QByteArray &message);
+    // Ends the connection from this side: no further message is handed on, Closed() follows
+    // once. The connection then deletes itself.
+    void Close();
+
+signals:
+    void MessageReceived(const QByteArray &message);
+    // Emitted once, when the connection ends for whatever reason.
+    void Closed();
+
+private:
+    void Read();
+    void QuietTimeElapsed();
+    void Deliver(const QList<QByteArray> &messages);
+    void PeerLeft();
+    void Finish();
+
+    QTcpSocket *Socket;
+    TMessageSplitter Splitter;
+    QTimer QuietTimer;
+    QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
+    bool Finished = false;
+};

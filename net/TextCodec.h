@@ -1,0 +1,12 @@
+// Text on the wire is single-byte Windows-1251: Russian letters travel as one byte each, and the
+// protocol's own letters, digits and signs are plain ASCII, which that code page contains.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// A character that Windows-1251 lacks becomes "?" (one per character, surrogate pairs included).
+QByteArray EncodeText(const QString &text);
+
+// Bytes that Windows-1251 leaves undefined (only 0x98) become U+FFFD.
+QString DecodeText(const QByteArray &bytes);
