@@ -1,0 +1,96 @@
+#include "Board.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Back rank from column 0 to 7.
+constexpr std::array<std::uint8_t, 8> BackRank = {Rook, Knight, Bishop, Queen,
+                                                  King, Bishop, Knight, Rook};
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+} // namespace
+
+TBoard::TBoard() {
+    // The shade alternates along a row and carries over to the next row unchanged, so that
+    // a1 is dark and h1 light.
+    std::uint8_t dark = 1;
+    for (int row = 0; row < 8; ++row) {
+        for (int column = 0; column < 8; ++column) {
+            Squares[row * 8 + column] = std::make_unique<TFields>(column, row, dark);
+            if (column != 7)
+                dark = dark ? 0 : 1;
+        }
+    }
+}
+
+TBoard::~TBoard() = default;
+
+void TBoard::SetUpPieces() {
+    Clear();
+    OwnedPieces.reserve(32);
+    for (int column = 0; column < 8; ++column) {
+        PutPiece(column, White, BackRank[column]);
+        PutPiece(8 + column, White, Pawn);
+        PutPiece(48 + column, Black, Pawn);
+        PutPiece(56 + column, Black, BackRank[column]);
+    }
+}
+
+int TBoard::IndexOf(int column, int row) const {
+    if (column < 0 || column > 7 || row < 0 || row > 7)
+        return 0;
+    return row * 8 + column;
+}
+
+int TBoard::CountOnLine(int column1, int row1, int column2, int row2) const {
+    if (IndexOf(column1, row1) != row1 * 8 + column1 || IndexOf(column2, row2) != row2 * 8 + column2)
+        return 0; // off the board: no squares to count
+    const int dx = column2 - column1;
+    const int dy = row2 - row1;
+    if (dx != 0 && dy != 0 && std::abs(dx) != std::abs(dy))
+        return 0;
+    // Walk from one end to the other, both ends included; the order does not change a count.
+    const int stepColumn = Sign(dx);
+    const int stepRow = Sign(dy);
+    const int steps = std::max(std::abs(dx), std::abs(dy));
+    const int step = stepRow * 8 + stepColumn;
+    int index = IndexOf(column1, row1);
+    int count = 0;
+    for (int i = 0; i <= steps; ++i, index += step) {
+        if (Squares[index]->Piece)
+            ++count;
+    }
+    return count;
+}
+
+void TBoard::Clear() {
+    for (auto &square : Squares)
+        square->Piece = nullptr;
+    OwnedPieces.clear();
+}
+
+TPieces *TBoard::PutPiece(int index, std::uint8_t color, std::uint8_t kind) {
+    if (index < 0 || index > 63 || color > Black || kind > Pawn)
+        return nullptr;
+    TPieces *piece = OwnedPieces.emplace_back(std::make_unique<TPieces>(color, kind)).get();
+    Squares[index]->Piece = piece;
+    return piece;
+}
+
+TGame::TGame() : Board(std::make_unique<TBoard>()) { Reset(); }
+
+TGame::~TGame() = default;
+
+void TGame::Reset() {
+    MoveRecord.clear();
+    Notation.clear();
+    Board->SetUpPieces();
+    SideToMove = White;
+    EnPassantSquare = -1;
+    WhiteCastleShort = 1;
+    WhiteCastleLong = 1;
+    BlackCastleShort = 1;
+    BlackCastleLong = 1;
+}

@@ -1,0 +1,119 @@
+// The written notation, the game message and the record entry of a played move.
+#include "Board.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Black's half of a line starts in this column (1-based: the white half is padded to 13).
+constexpr qsizetype WhiteHalfWidth = 13;
+
+QString PieceLetter(std::uint8_t kind) {
+    switch (kind) {
+    case King:
+        return QStringLiteral(u"Кр");
+    case Queen:
+        return QStringLiteral(u"Ф");
+    case Rook:
+        return QStringLiteral(u"Л");
+    case Knight:
+        return QStringLiteral(u"К");
+    case Bishop:
+        return QStringLiteral(u"С");
+    default:
+        return QString(); // a pawn is written by its squares alone
+    }
+}
+
+QLatin1StringView RecordSuffix(std::uint8_t kind) {
+    switch (kind) {
+    case Queen:
+        return QLatin1StringView(",Q");
+    case Rook:
+        return QLatin1StringView(",R");
+    case Knight:
+        return QLatin1StringView(",K");
+    case Bishop:
+        return QLatin1StringView(",B");
+    default:
+        return QLatin1StringView();
+    }
+}
+
+QString SquareName(const TFields &square) {
+    const QChar name[] = {QChar(u'a' + square.Column), QChar(u'1' + square.Row)};
+    return QString(name, 2);
+}
+
+QString MoveNumber(qsizetype number) {
+    return (number < 10 ? QStringLiteral(" ") : QString()) + QString::number(number) +
+           QStringLiteral(". ");
+}
+
+} // namespace
+
+void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
+    const bool whiteMoved = SideToMove == Black;
+    QString line;
+    if (whiteMoved) {
+        line = MoveNumber(MoveRecord.size() / 2 + 1);
+    } else {
+        // A game set up with Black to move has no white half to continue.
+        line = Notation.isEmpty() ? MoveNumber(MoveRecord.size() / 2 + 1) + QStringLiteral("...")
+                                  : Notation.constLast();
+        if (line.size() < WhiteHalfWidth)
+            line.append(QString(WhiteHalfWidth - line.size(), u' '));
+    }
+
+    if (kind == King && std::abs(from - to) == 2) {
+        line += to > from ? QStringLiteral("0-0   ") : QStringLiteral("0-0-0 ");
+    } else {
+        line += PieceLetter(kind);
+        line += SquareName(*Board->Squares[from]);
+        line += capture ? u'x' : u'-';
+        line += SquareName(*Board->Squares[to]);
+    }
+
+    QLatin1StringView suffix;
+    const TPieces *arrived = Board->Squares[to]->Piece;
+    if (kind == Pawn && arrived && arrived->Kind != Pawn) {
+        line += PieceLetter(arrived->Kind);
+        suffix = RecordSuffix(arrived->Kind);
+    }
+
+    const bool noMove = HasNoLegalMove(SideToMove);
+    const bool attacked = Board->IsKingAttacked(SideToMove);
+    if (noMove && attacked) {
+        line += u'x'; // mate shares the capture sign
+        ShowGameMessage(QStringLiteral(u"Мат!"));
+    } else if (noMove) {
+        line += u'=';
+        ShowGameMessage(QStringLiteral(u"Пат!"));
+    } else if (attacked) {
+        line += u'+';
+        ShowGameMessage(QStringLiteral(u"Шах!"));
+    } else {
+        ShowGameMessage(QString());
+    }
+
+    if (whiteMoved || Notation.isEmpty())
+        Notation.append(line);
+    else
+        Notation.last() = line;
+
+    MoveRecord.append(QString::number(from) + u'>' + QString::number(to) + suffix);
+}
+
+void TGame::ShowGameMessage(const QString &text) {
+    GameMessage = text;
+    if (GameMessageHook)
+        GameMessageHook(text);
+}
+
+std::uint8_t TGame::AskPromotion(std::uint8_t color) {
+    if (!PromotionHook)
+        return Queen;
+    const std::uint8_t kind = PromotionHook(color);
+    // Only the four promotion pieces can come out of a promotion.
+    return kind >= Queen && kind <= Bishop ? kind : Queen;
+}

@@ -1,0 +1,138 @@
+// Record entries, replay, undo and saved-game files.
+#include "Record.h"
+
+#include "Board.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+constexpr int NotAnIndex = -1;
+
+// Plain decimal digits naming a square, 0..63; no sign, no blanks, no other base.
+int ParseIndex(QStringView text) {
+    if (text.isEmpty())
+        return NotAnIndex;
+    int value = 0;
+    for (const QChar ch : text) {
+        if (ch < u'0' || ch > u'9')
+            return NotAnIndex;
+        value = value * 10 + (ch.unicode() - u'0');
+        if (value > 63)
+            return NotAnIndex; // also keeps long digit runs from overflowing
+    }
+    return value;
+}
+
+QChar PromotionLetter(QChar letter) {
+    return letter == u'Q' || letter == u'R' || letter == u'K' || letter == u'B' ? letter
+                                                                                : NoPromotion;
+}
+
+} // namespace
+
+std::optional<TRecordEntry> ParseRecordEntry(const QString &entry) {
+    QStringView move(entry);
+    TRecordEntry parsed;
+    if (const qsizetype comma = move.indexOf(u','); comma >= 0) {
+        parsed.Promotion = PromotionLetter(move.back());
+        move = move.left(comma);
+    }
+    const qsizetype arrow = move.indexOf(u'>');
+    if (arrow < 0)
+        return std::nullopt;
+    parsed.From = ParseIndex(move.left(arrow));
+    parsed.To = ParseIndex(move.mid(arrow + 1));
+    if (parsed.From == NotAnIndex || parsed.To == NotAnIndex)
+        return std::nullopt;
+    return parsed;
+}
+
+bool TGame::ReplayMoves(const QStringList &entries) {
+    Reset();
+    for (const QString &entry : entries) {
+        const std::optional<TRecordEntry> move = ParseRecordEntry(entry);
+        if (!move || !TryMove(move->From, move->To, move->Promotion, true)) {
+            Reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TGame::UndoLastMove() {
+    QStringList earlier = MoveRecord;
+    if (!earlier.isEmpty())
+        earlier.removeLast();
+    ReplayMoves(earlier);
+}
+
+std::optional<TBadEntry> FindBadEntry(const QStringList &entries) {
+    TGame game;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const std::optional<TRecordEntry> move = ParseRecordEntry(entries[i]);
+        if (!move)
+            return TBadEntry{int(i), QStringLiteral("not a move of the form from>to with squares 0..63")};
+        if (!game.TryMove(move->From, move->To, move->Promotion, true))
+            return TBadEntry{int(i), QStringLiteral("not a legal move in this position")};
+    }
+    return std::nullopt;
+}
+
+QByteArray SavedGameBytes(const QStringList &entries) {
+    QByteArray bytes;
+    for (const QString &entry : entries) {
+        bytes += entry.toLatin1();
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+QStringList SavedGameLines(const QByteArray &bytes) {
+    QByteArrayView text(bytes);
+    if (const qsizetype nul = text.indexOf('\0'); nul >= 0)
+        text = text.first(nul);
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch != '\r' && ch != '\n')
+            continue;
+        lines.append(QString::fromLatin1(text.sliced(start, i - start)));
+        if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.append(QString::fromLatin1(text.sliced(start)));
+    return lines;
+}
+
+bool WriteSavedGame(const QString &path, const QStringList &entries, QString *error) {
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        const QByteArray bytes = SavedGameBytes(entries);
+        if (file.write(bytes) == bytes.size() && file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+std::optional<QStringList> ReadSavedGame(const QString &path, QString *error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return SavedGameLines(bytes);
+}
