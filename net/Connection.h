@@ -18,6 +18,7 @@ class TConnection : public QObject {
 public:
     // Takes over a connected socket (it becomes a child of this connection).
     TConnection(QTcpSocket *socket, QObject *parent);
+    ~TConnection() override;
 
     bool IsOpen() const;
     // One write per message, flushed at once; false when the socket is not connected.

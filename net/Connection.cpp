@@ -1,0 +1,89 @@
+#include "Connection.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+
+TConnection::TConnection(QTcpSocket *socket, QObject *parent) : QObject(parent), Socket(socket) {
+    Socket->setParent(this);
+    QuietTimer.setSingleShot(true);
+    QuietTimer.setInterval(TMessageSplitter::QuietTimeMs);
+    connect(&QuietTimer, &QTimer::timeout, this, &TConnection::QuietTimeElapsed);
+    connect(Socket, &QTcpSocket::readyRead, this, &TConnection::Read);
+    connect(Socket, &QTcpSocket::disconnected, this, &TConnection::PeerLeft);
+    // Errors are not reported: a broken connection simply ends, with its disconnect.
+}
+
+// A socket destroyed with its connection aborts, and that must not call back into a half-gone one.
+TConnection::~TConnection() { Socket->disconnect(this); }
+
+bool TConnection::IsOpen() const {
+    return !Finished && Socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool TConnection::Send(const QByteArray &message) {
+    if (!IsOpen())
+        return false;
+    if (Socket->write(message) != message.size())
+        return false;
+    Socket->flush();
+    return true;
+}
+
+void TConnection::Close() {
+    if (Finished)
+        return;
+    Undelivered.clear();
+    QuietTimer.stop();
+    Socket->disconnect(this);
+    // Every message has been flushed to the system when it was sent, so nothing is lost here.
+    Socket->disconnectFromHost();
+    Finish();
+}
+
+void TConnection::Read() {
+    if (Finished)
+        return;
+    const QByteArray bytes = Socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    const QList<QByteArray> messages = Splitter.Feed(bytes);
+    if (Splitter.HasPending())
+        QuietTimer.start();
+    else
+        QuietTimer.stop();
+    Deliver(messages);
+}
+
+void TConnection::QuietTimeElapsed() {
+    if (!Finished)
+        Deliver(Splitter.Flush());
+}
+
+// A receiver may run the event loop or end the connection while it handles a message, so the
+// messages wait in a member queue: a nested delivery takes the next one in order, and nothing
+// more is handed on once the connection has been closed from this side.
+void TConnection::Deliver(const QList<QByteArray> &messages) {
+    Undelivered.append(messages);
+    const QPointer<TConnection> alive(this);
+    while (alive && !Finished && !Undelivered.isEmpty())
+        emit MessageReceived(Undelivered.takeFirst());
+}
+
+void TConnection::PeerLeft() {
+    if (Finished)
+        return;
+    // What arrived before the end is still handed on, the unfinished rest included.
+    const QPointer<TConnection> alive(this);
+    Read();
+    if (alive && !Finished)
+        QuietTimeElapsed();
+    if (alive && !Finished)
+        Finish();
+}
+
+void TConnection::Finish() {
+    Finished = true;
+    QuietTimer.stop();
+    emit Closed();
+    deleteLater();
+}

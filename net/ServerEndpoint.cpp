@@ -1,0 +1,65 @@
+#include "ServerEndpoint.h"
+
+#include "Connection.h"
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+TServerEndpoint::TServerEndpoint(QObject *parent)
+    : QObject(parent), Server(new QTcpServer(this)) {
+    connect(Server, &QTcpServer::newConnection, this, &TServerEndpoint::AcceptPending);
+}
+
+TServerEndpoint::~TServerEndpoint() {
+    // Ending with the window: the connections go with their parent, without notifications.
+    for (TConnection *connection : std::as_const(Connections))
+        connection->disconnect(this);
+}
+
+quint16 TServerEndpoint::ListeningPort() const {
+    return Server->isListening() ? Server->serverPort() : 0;
+}
+
+void TServerEndpoint::Open() {
+    if (Server->isListening() || PortNumber < 0 || PortNumber > 65535)
+        return;
+    // Any: every local interface; IPv4 clients reach it through the dual-stack socket.
+    Server->listen(QHostAddress::Any, static_cast<quint16>(PortNumber));
+}
+
+void TServerEndpoint::Close() {
+    Server->close();
+    const QList<QPointer<TConnection>> ending(Connections.cbegin(), Connections.cend());
+    for (const QPointer<TConnection> &connection : ending) {
+        if (connection)
+            connection->Close(); // its Closed() takes it off the list and notifies
+    }
+}
+
+bool TServerEndpoint::Active() const { return Server->isListening(); }
+
+bool TServerEndpoint::Send(const QByteArray &message) {
+    for (TConnection *connection : std::as_const(Connections)) {
+        if (connection->IsOpen())
+            return connection->Send(message);
+    }
+    return false;
+}
+
+void TServerEndpoint::AcceptPending() {
+    while (QTcpSocket *socket = Server->nextPendingConnection()) {
+        auto *connection = new TConnection(socket, this); // owned by this endpoint
+        connect(connection, &TConnection::MessageReceived, this,
+                &TServerEndpoint::MessageReceived);
+        connect(connection, &TConnection::Closed, this, [this, connection] { Forget(connection); });
+        Connections.append(connection);
+        emit ConnectionOpened();
+    }
+}
+
+void TServerEndpoint::Forget(TConnection *connection) {
+    Connections.removeOne(connection);
+    emit ConnectionClosed();
+}
