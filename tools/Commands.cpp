@@ -1,0 +1,279 @@
+#include "Commands.h"
+
+#include "Board.h"
+#include "Fen.h"
+#include "Perft.h"
+#include "Pgn.h"
+#include "Record.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QMap>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr int MaxPerftDepth = 15;
+
+const QString Program = QStringLiteral("korvalen-kvl");
+
+void Write(QIODevice &device, const QString &text) { device.write(text.toUtf8()); }
+
+int Fail(QIODevice &err, const QString &message) {
+    Write(err, Program + QStringLiteral(": ") + message + u'\n');
+    return ExitFailed;
+}
+
+int UsageError(QIODevice &err, const QString &problem) {
+    Write(err, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(Program, problem));
+    return ExitUsage;
+}
+
+struct TArguments {
+    QStringList Positional;
+    QMap<QString, QString> Values; // option name without dashes -> value
+};
+
+// "--name VALUE" and "--name=VALUE" for the named options, "--" ends the options; any other
+// argument that starts with "-" is an unknown option.
+std::optional<TArguments> ParseArguments(const QStringList &arguments, const QStringList &options,
+                                         QString *problem) {
+    TArguments parsed;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
+            parsed.Positional.append(argument);
+            continue;
+        }
+        if (argument == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+        if (!argument.startsWith(u"--") || !options.contains(name)) {
+            *problem = QStringLiteral("unknown option '%1'").arg(argument);
+            return std::nullopt;
+        }
+        if (equals >= 0) {
+            parsed.Values[name] = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            parsed.Values[name] = arguments[++i];
+        } else {
+            *problem = QStringLiteral("option '--%1' needs a value").arg(name);
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+// The saved game of one file, or nullopt after the file's error went to err.
+std::optional<QStringList> LoadSavedGame(const QString &path, QIODevice &err) {
+    QString readError;
+    const std::optional<QStringList> lines = ReadSavedGame(path, &readError);
+    if (!lines) {
+        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, readError));
+        return std::nullopt;
+    }
+    if (const std::optional<TBadEntry> bad = FindBadEntry(*lines)) {
+        Write(err, QStringLiteral("%1:%2: %3\n").arg(path).arg(bad->Index + 1).arg(bad->Reason));
+        return std::nullopt;
+    }
+    return lines;
+}
+
+// Notation lines as the notation box shows them, then the game message after the last move.
+QString ShowText(const QStringList &entries) {
+    TGame game;
+    game.ReplayMoves(entries);
+    QString text;
+    for (const QString &line : std::as_const(game.Notation))
+        text += line + u'\n';
+    return text + game.GameMessage + u'\n';
+}
+
+int Show(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    QString problem;
+    const std::optional<TArguments> parsed = ParseArguments(arguments, {}, &problem);
+    if (!parsed)
+        return UsageError(err, problem);
+    const QStringList &files = parsed->Positional;
+    if (files.isEmpty())
+        return UsageError(err, QStringLiteral("show needs at least one saved game"));
+    int status = ExitOk;
+    bool headerWritten = false;
+    for (const QString &file : files) {
+        const std::optional<QStringList> entries = LoadSavedGame(file, err);
+        if (!entries) {
+            status = ExitFailed;
+            continue;
+        }
+        // Several files are told apart as head(1) does: a header, and a blank line between.
+        if (files.size() > 1) {
+            Write(out, QStringLiteral("%1==> %2 <==\n").arg(headerWritten ? "\n" : "", file));
+            headerWritten = true;
+        }
+        Write(out, ShowText(*entries));
+    }
+    return status;
+}
+
+int PerftCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    if (arguments.size() != 2)
+        return UsageError(err, QStringLiteral("perft needs a FEN position and a depth"));
+    TGame game;
+    QString error;
+    if (!SetUpFromFen(game, arguments[0], &error))
+        return Fail(err, QStringLiteral("bad FEN \"%1\": %2").arg(arguments[0], error));
+    bool isNumber = false;
+    const int depth = arguments[1].toInt(&isNumber);
+    if (!isNumber || depth < 0 || depth > MaxPerftDepth)
+        return Fail(err, QStringLiteral("bad depth \"%1\": a whole number from 0 to %2 is needed")
+                             .arg(arguments[1])
+                             .arg(MaxPerftDepth));
+    Write(out, QString::number(Perft(game, depth)) + u'\n');
+    return ExitOk;
+}
+
+int PgnCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    QString problem;
+    const std::optional<TArguments> parsed = ParseArguments(
+        arguments, {QStringLiteral("white"), QStringLiteral("black"), QStringLiteral("event"),
+                    QStringLiteral("date")},
+        &problem);
+    if (!parsed)
+        return UsageError(err, problem);
+    if (parsed->Positional.size() != 1)
+        return UsageError(err, QStringLiteral("pgn needs exactly one saved game"));
+    TPgnTags tags;
+    // An empty value means as little as a missing one: the tag keeps its "unknown" mark.
+    const auto take = [&parsed](const char *name, QString &tag) {
+        const QString value = parsed->Values.value(QString::fromLatin1(name)).trimmed();
+        if (!value.isEmpty())
+            tag = value;
+    };
+    take("white", tags.White);
+    take("black", tags.Black);
+    take("event", tags.Event);
+    take("date", tags.Date);
+    static const QRegularExpression datePattern(
+        QStringLiteral("^([0-9]{4}|\\?{4})\\.([0-9]{2}|\\?{2})\\.([0-9]{2}|\\?{2})$"));
+    if (!datePattern.match(tags.Date).hasMatch())
+        return UsageError(err, QStringLiteral("bad date '%1': YYYY.MM.DD is needed (use ?? for "
+                                              "an unknown part)")
+                                   .arg(tags.Date));
+    const QString &file = parsed->Positional.front();
+    const std::optional<QStringList> entries = LoadSavedGame(file, err);
+    if (!entries)
+        return ExitFailed;
+    Write(out, *PgnOfRecord(*entries, tags));
+    return ExitOk;
+}
+
+// PGN files in the wild are UTF-8 or, when older, Latin-1.
+QString DecodePgn(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QString GameName(const TPgnGame &game, qsizetype number) {
+    const QString white = game.Tag(QStringLiteral("White"));
+    const QString black = game.Tag(QStringLiteral("Black"));
+    if (white.isEmpty() && black.isEmpty())
+        return QStringLiteral("game %1").arg(number);
+    return QStringLiteral("game %1 (%2 - %3)")
+        .arg(number)
+        .arg(white.isEmpty() ? QStringLiteral("?") : white,
+             black.isEmpty() ? QStringLiteral("?") : black);
+}
+
+int ImportCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    QString problem;
+    const std::optional<TArguments> parsed =
+        ParseArguments(arguments, {QStringLiteral("game")}, &problem);
+    if (!parsed)
+        return UsageError(err, problem);
+    if (parsed->Positional.size() != 1)
+        return UsageError(err, QStringLiteral("import needs exactly one PGN file"));
+    bool isNumber = true;
+    const QString gameText = parsed->Values.value(QStringLiteral("game"), QStringLiteral("1"));
+    const int number = gameText.toInt(&isNumber);
+    if (!isNumber || number < 1)
+        return UsageError(err, QStringLiteral("bad game number '%1': 1 or more is needed").arg(gameText));
+    const QString &path = parsed->Positional.front();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(err, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(file.readAll()));
+    if (number > games.size())
+        return Fail(err, QStringLiteral("%1: there is no game %2 (the file holds %3)")
+                             .arg(path)
+                             .arg(number)
+                             .arg(games.size()));
+    const TPgnGame &game = games[number - 1];
+    QString error;
+    const std::optional<QStringList> record = RecordOfPgnGame(game, &error);
+    if (!record)
+        return Fail(err, QStringLiteral("%1: %2: %3").arg(path, GameName(game, number), error));
+    out.write(SavedGameBytes(*record));
+    return ExitOk;
+}
+
+} // namespace
+
+QString KvlHelpText() {
+    return QStringLiteral(
+        "Usage: korvalen-kvl COMMAND [ARGUMENT]...\n"
+        "Replays, checks and converts Korvalen saved games (.kvl) without the window.\n"
+        "\n"
+        "Commands:\n"
+        "  show FILE...\n"
+        "      Replay saved games and print their notation, then the game message after\n"
+        "      the last move. With several files each game is headed by '==> FILE <=='.\n"
+        "  perft FEN DEPTH\n"
+        "      Count the move paths of DEPTH half-moves (0 to 15) from a FEN position.\n"
+        "  pgn FILE [--white NAME] [--black NAME] [--event TEXT] [--date YYYY.MM.DD]\n"
+        "      Write a saved game as PGN (export format) on standard output.\n"
+        "  import FILE [--game N]\n"
+        "      Write game N (1 by default) of a PGN file as a saved game on standard output.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     show this help and exit\n"
+        "  --version      show the version and exit\n"
+        "\n"
+        "Exit status: 0 done, 1 a file, game or position could not be used, 2 usage error.\n");
+}
+
+int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    const qsizetype optionsEnd = arguments.indexOf(QStringLiteral("--"));
+    const QStringList leading = arguments.mid(0, optionsEnd);
+    if (leading.contains(QStringLiteral("--help")) || leading.contains(QStringLiteral("-h"))) {
+        Write(out, KvlHelpText());
+        return ExitOk;
+    }
+    if (leading.value(0) == u"--version") {
+        Write(out, Program + QStringLiteral(" ") + QStringLiteral(KORVALEN_VERSION) + u'\n');
+        return ExitOk;
+    }
+    if (arguments.isEmpty())
+        return UsageError(err, QStringLiteral("a command is needed"));
+    const QString &command = arguments.front();
+    const QStringList rest = arguments.mid(1);
+    if (command == u"show")
+        return Show(rest, out, err);
+    if (command == u"perft")
+        return PerftCommand(rest, out, err);
+    if (command == u"pgn")
+        return PgnCommand(rest, out, err);
+    if (command == u"import")
+        return ImportCommand(rest, out, err);
+    return UsageError(err, QStringLiteral("unknown command '%1'").arg(command));
+}

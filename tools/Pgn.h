@@ -1,0 +1,50 @@
+// Portable Game Notation: the export form of a move record, and a tolerant reader of
+// real-world PGN files that turns a game back into record entries.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+
+class TGame;
+struct TBadEntry;
+
+// The Seven Tag Roster with the values the PGN standard prescribes when nothing is known.
+// A game at the board belongs to no tournament, so its round is "-" (not applicable).
+struct TPgnTags {
+    QString Event = QStringLiteral("?");
+    QString Site = QStringLiteral("?");
+    QString Date = QStringLiteral("????.??.??");
+    QString Round = QStringLiteral("-");
+    QString White = QStringLiteral("?");
+    QString Black = QStringLiteral("?");
+};
+
+// "1-0" or "0-1" after mate, "1/2-1/2" after stalemate, "*" while the game goes on.
+QString ResultOf(TGame &game);
+
+// The game in PGN export format: roster, blank line, SAN movetext in lines of at most 79
+// characters ending with the result, blank line. A record that does not replay gives nothing
+// and names the bad entry in *bad.
+std::optional<QString> PgnOfRecord(const QStringList &entries, const TPgnTags &tags,
+                                   TBadEntry *bad = nullptr);
+
+struct TPgnGame {
+    QList<std::pair<QString, QString>> Tags; // in file order
+    QStringList Moves;                       // SAN texts of the main line, marks included
+    QString Result;                          // the termination marker, empty when missing
+
+    QString Tag(const QString &name) const;
+};
+
+// Splits PGN text into games. Skips comments ("{...}", ";" to the end of the line), escape
+// lines ("%"), variations (nested), NAGs, move numbers and annotation marks.
+QList<TPgnGame> ReadPgnGames(const QString &text);
+
+// Plays a game's moves from the initial position and answers its record entries. Games that
+// start from a set-up position or belong to another variant are refused. On failure *error
+// says why, naming the move ("move 12... Nf6: illegal move").
+std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, QString *error = nullptr);

@@ -1,0 +1,178 @@
+#include "San.h"
+
+#include "Board.h"
+
+#include <QRegularExpression>
+
+#include <cstdlib>
+
+#include <vector>
+
+namespace {
+
+const QString SanPieceLetters = QStringLiteral("KQRNBP"); // indexed by kind
+const QString RecordLetters = QStringLiteral("-QRKB");    // indexed by kind, queen to bishop
+
+int ColumnOf(int index) { return index % 8; }
+int RowOf(int index) { return index / 8; }
+
+const TPieces *PieceAt(const TGame &game, int index) { return game.Board->Squares[index]->Piece; }
+
+bool IsPromotion(const TGame &game, int from, int to) {
+    const TPieces *piece = PieceAt(game, from);
+    return piece && piece->Kind == Pawn && (RowOf(to) == 7 || RowOf(to) == 0);
+}
+
+// Other pieces of the mover's kind and colour that could go to the same square.
+std::vector<int> Rivals(TGame &game, int from, int to) {
+    const TPieces *mover = PieceAt(game, from);
+    std::vector<int> rivals;
+    for (int i = 0; i < 64; ++i) {
+        const TPieces *piece = PieceAt(game, i);
+        if (i != from && piece && piece->Color == mover->Color && piece->Kind == mover->Kind &&
+            game.TryMove(i, to, u'Q', false))
+            rivals.push_back(i);
+    }
+    return rivals;
+}
+
+// File first, then rank, then both: the shortest origin hint that tells the rivals apart.
+QString Disambiguation(TGame &game, int from, int to) {
+    const std::vector<int> rivals = Rivals(game, from, to);
+    if (rivals.empty())
+        return {};
+    bool fileShared = false;
+    bool rankShared = false;
+    for (const int rival : rivals) {
+        fileShared = fileShared || ColumnOf(rival) == ColumnOf(from);
+        rankShared = rankShared || RowOf(rival) == RowOf(from);
+    }
+    const QString name = SquareName(from);
+    if (!fileShared)
+        return name.left(1);
+    if (!rankShared)
+        return name.mid(1);
+    return name;
+}
+
+int KindOfSanLetter(QChar letter) {
+    const qsizetype kind = SanPieceLetters.indexOf(letter.toUpper());
+    return kind < 0 ? Pawn : int(kind);
+}
+
+struct TParsedSan {
+    int Kind = Pawn;
+    int FromColumn = -1;
+    int FromRow = -1;
+    int To = -1;
+    int PromotedKind = -1;
+    bool Castling = false;
+    bool Long = false;
+};
+
+std::optional<TParsedSan> ParseSan(QString text) {
+    // Marks that say nothing about the move itself.
+    while (!text.isEmpty() && QStringLiteral("+#!?").contains(text.back()))
+        text.chop(1);
+    TParsedSan parsed;
+    const QString castling = QString(text).replace(u'0', u'O');
+    if (castling == u"O-O" || castling == u"O-O-O") {
+        parsed.Castling = true;
+        parsed.Kind = King;
+        parsed.Long = castling.size() == 5;
+        return parsed;
+    }
+    static const QRegularExpression pattern(
+        QStringLiteral("^([KQRBNP])?([a-h])?([1-8])?[x:-]?([a-h])([1-8])(?:=?([QRBNqrbn]))?$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    if (match.hasCaptured(1))
+        parsed.Kind = KindOfSanLetter(match.captured(1).front());
+    if (match.hasCaptured(2))
+        parsed.FromColumn = match.captured(2).front().unicode() - u'a';
+    if (match.hasCaptured(3))
+        parsed.FromRow = match.captured(3).front().unicode() - u'1';
+    parsed.To = (match.captured(5).front().unicode() - u'1') * 8 +
+                (match.captured(4).front().unicode() - u'a');
+    if (match.hasCaptured(6))
+        parsed.PromotedKind = KindOfSanLetter(match.captured(6).front());
+    // A pawn move names its file only when it takes; otherwise it stays on its file.
+    if (parsed.Kind == Pawn && parsed.FromColumn < 0)
+        parsed.FromColumn = ColumnOf(parsed.To);
+    return parsed;
+}
+
+} // namespace
+
+QString SquareName(int index) {
+    return QString(QChar(u'a' + ColumnOf(index))) + QChar(u'1' + RowOf(index));
+}
+
+QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind) {
+    const TPieces *mover = PieceAt(game, from);
+    if (mover->Kind == King && std::abs(to - from) == 2)
+        return to > from ? QStringLiteral("O-O") : QStringLiteral("O-O-O");
+    const bool capture = PieceAt(game, to) || (mover->Kind == Pawn && ColumnOf(from) != ColumnOf(to));
+    QString san;
+    if (mover->Kind == Pawn)
+        san = capture ? SquareName(from).left(1) : QString();
+    else
+        san = SanPieceLetters[mover->Kind] + Disambiguation(game, from, to);
+    if (capture)
+        san += u'x';
+    san += SquareName(to);
+    if (IsPromotion(game, from, to))
+        san += u'=' + SanPieceLetters[promotedKind];
+    return san;
+}
+
+QString SanCheckMark(TGame &game) {
+    if (!game.Board->IsKingAttacked(game.SideToMove))
+        return {};
+    return game.HasNoLegalMove(game.SideToMove) ? QStringLiteral("#") : QStringLiteral("+");
+}
+
+std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *error) {
+    const auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
+    const std::optional<TParsedSan> parsed = ParseSan(san);
+    if (!parsed)
+        return fail(QStringLiteral("not a move"));
+    if (parsed->Castling) {
+        const int from = game.SideToMove == White ? 4 : 60;
+        const int to = from + (parsed->Long ? -2 : 2);
+        const TPieces *king = PieceAt(game, from);
+        if (!king || king->Kind != King || !game.TryMove(from, to, NoPromotion, false))
+            return fail(QStringLiteral("illegal move"));
+        return TSanMove{from, to, NoPromotion};
+    }
+    std::vector<int> candidates;
+    for (int from = 0; from < 64; ++from) {
+        const TPieces *piece = PieceAt(game, from);
+        if (piece && piece->Color == game.SideToMove && piece->Kind == parsed->Kind &&
+            (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(from)) &&
+            (parsed->FromRow < 0 || parsed->FromRow == RowOf(from)) &&
+            game.TryMove(from, parsed->To, u'Q', false))
+            candidates.push_back(from);
+    }
+    if (candidates.empty())
+        return fail(QStringLiteral("illegal move"));
+    if (candidates.size() > 1)
+        return fail(QStringLiteral("ambiguous move"));
+    const int from = candidates.front();
+    QChar letter = NoPromotion;
+    if (IsPromotion(game, from, parsed->To)) {
+        if (parsed->PromotedKind < 0)
+            return fail(QStringLiteral("promotion piece missing"));
+        if (parsed->PromotedKind < Queen || parsed->PromotedKind > Bishop)
+            return fail(QStringLiteral("a pawn cannot become that piece"));
+        letter = RecordLetters[parsed->PromotedKind];
+    } else if (parsed->PromotedKind >= 0) {
+        return fail(QStringLiteral("promotion on a move that does not promote"));
+    }
+    return TSanMove{from, parsed->To, letter};
+}

@@ -1,0 +1,33 @@
+// Standard algebraic notation (English piece letters) for moves of a TGame: writing a move
+// that is about to be played, and finding the move that a SAN text names.
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+class TGame;
+
+struct TSanMove {
+    int From = 0;
+    int To = 0;
+    QChar Promotion = u'-'; // record letter: "Q", "R", "K" (knight), "B", or '-'
+};
+
+// The SAN of a legal move of the side to move, without its check or mate mark: "Nbd7",
+// "exd6", "O-O-O", "e8=Q". The position is left as it was.
+QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind);
+
+// "+" when the side to move is in check, "#" when it is mated, "" otherwise.
+QString SanCheckMark(TGame &game);
+
+// Finds the one legal move of the side to move that a SAN text names. Tolerates "0-0" with
+// zeros, trailing "+ # ! ?" marks, "e8Q" without "=", a ":" or "-" between the squares and a
+// fully written origin ("e2e4"). On failure *error holds "illegal move", "ambiguous move" and
+// the like.
+std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *error);
+
+// Square names: 0 is "a1", 63 is "h8".
+QString SquareName(int index);
