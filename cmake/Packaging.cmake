@@ -1,0 +1,42 @@
+# The Debian package: `cpack -G DEB` in a build folder gives korvalen_<version>_<arch>.deb with
+# both programs, the help page, the desktop entry, metainfo, icons, MIME type and manual pages.
+# The desktop, icon and MIME caches are refreshed by the dpkg triggers of the packages that own
+# them, so the package needs no maintainer scripts.
+
+set(KORVALEN_MAINTAINER "Korvalen developers <korvalen@example.org>"
+    CACHE STRING "Maintainer line of the Debian package")
+
+set(CPACK_PACKAGE_NAME korvalen)
+set(CPACK_PACKAGE_VENDOR "Korvalen developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess for two players at one computer or over a local network")
+set(CPACK_PACKAGE_CONTACT ${KORVALEN_MAINTAINER})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVALEN_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# CPack puts the summary above this text and indents it as a control file wants it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Korvalen is a chess board that knows the rules. Two people play against each
+other, taking turns at one computer or from two computers on a local network,
+where one copy is the server and the other the client. There is no playing
+engine and no advice.
+
+The program refuses illegal moves, writes the game in short algebraic notation
+with Russian piece letters, announces check, mate and stalemate, takes back
+moves (over the network with the opponent's consent), carries a chat and saves
+games as small text files. The interface is in Russian.
+
+The package also holds korvalen-kvl, a command-line tool that shows saved games
+and converts them to and from PGN.")
+# dpkg-shlibdeps finds the Qt, C and C++ runtime libraries; what the programs load at run time
+# without linking is named here: the platform plugins every window needs, and Qt's own Russian
+# texts for the standard dialogs.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme")
+
+include(CPack)
