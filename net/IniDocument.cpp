@@ -73,7 +73,7 @@ void TIniDocument::SetValue(const QString &section, const QString &key, const QS
     oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
 
     qsizetype sectionLine = -1;
-    qsizetype lastContent = -1; // the last key or section line of the section
+    qsizetype lastContent = -1; // the section's line or its last key line
     for (qsizetype i = 0; i < Lines.size(); ++i) {
         if (const std::optional<QString> name = SectionName(Lines[i])) {
             if (sectionLine >= 0)
@@ -86,8 +86,8 @@ void TIniDocument::SetValue(const QString &section, const QString &key, const QS
                 Lines[i] = *name + u'=' + oneLine;
                 return;
             }
-            if (!Lines[i].trimmed().isEmpty())
-                lastContent = i;
+            if (name)
+                lastContent = i; // comments before the next section stay with that section
         }
     }
     if (sectionLine < 0) {

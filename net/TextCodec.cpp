@@ -15,10 +15,11 @@ public:
         QStringDecoder decoder("windows-1251");
         for (int byte = 0; byte < 256; ++byte) {
             const QString decoded = decoder.decode(QByteArray(1, static_cast<char>(byte)));
-            const char16_t unit = decoded.size() == 1 ? decoded.front().unicode() : u'\uFFFD';
+            // A byte the converter leaves out still stands for one character of its own.
+            const char16_t unit = decoded.size() == 1 ? decoded.front().unicode()
+                                                      : static_cast<char16_t>(byte);
             ToUnicode[static_cast<std::size_t>(byte)] = unit;
-            if (unit != u'\uFFFD')
-                FromUnicode.insert(unit, static_cast<char>(byte));
+            FromUnicode.insert(unit, static_cast<char>(byte));
         }
     }
 

@@ -8,5 +8,6 @@
 // A character that Windows-1251 lacks becomes "?" (one per character, surrogate pairs included).
 QByteArray EncodeText(const QString &text);
 
-// Bytes that Windows-1251 leaves undefined (only 0x98) become U+FFFD.
+// Every byte gives one character (0x98, unused by the code page, gives U+0098), so any text that
+// came in goes out again as the same bytes.
 QString DecodeText(const QByteArray &bytes);

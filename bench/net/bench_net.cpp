@@ -1,0 +1,68 @@
+// Figures for the network library: finding message boundaries and converting chat text.
+#include "IniDocument.h"
+#include "MessageSplitter.h"
+#include "Protocol.h"
+#include "TextCodec.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A long game's move list followed by its selection, as one press sends them.
+QByteArray PressOfLongGame(int moves) {
+    QStringList entries;
+    for (int i = 0; i < moves; ++i)
+        entries.append(QStringLiteral("%1>%2").arg(i % 64).arg((i * 7) % 64));
+    return EncodeText(MoveListMessage(entries) + SelectionMessage(NoSelection));
+}
+
+// The whole press in one read.
+void SplitWholeRead(benchmark::State &state) {
+    const QByteArray bytes = PressOfLongGame(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        TMessageSplitter splitter;
+        auto messages = splitter.Feed(bytes);
+        messages += splitter.Flush();
+        benchmark::DoNotOptimize(messages);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(SplitWholeRead)->Arg(40)->Arg(300);
+
+// The same press cut into reads of 64 bytes, the unfinished list parsed again with each read.
+void SplitSmallReads(benchmark::State &state) {
+    const QByteArray bytes = PressOfLongGame(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        TMessageSplitter splitter;
+        QList<QByteArray> messages;
+        for (qsizetype at = 0; at < bytes.size(); at += 64)
+            messages += splitter.Feed(bytes.mid(at, 64));
+        messages += splitter.Flush();
+        benchmark::DoNotOptimize(messages);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(SplitSmallReads)->Arg(40)->Arg(300);
+
+void EncodeChat(benchmark::State &state) {
+    const QString message = ChatMessage(QStringLiteral("Предлагаю ничью, согласен? (да/нет)"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(DecodeText(EncodeText(message)));
+}
+BENCHMARK(EncodeChat);
+
+void RewriteSettings(benchmark::State &state) {
+    const QByteArray text = "; settings\n[Network]\nPort=6464\nServerIP=127.0.0.1\n"
+                            "LastConnectAs=Client\n[Other]\nA=1\n";
+    for (auto _ : state) {
+        TIniDocument document = TIniDocument::Parse(text);
+        document.SetValue(QStringLiteral("Network"), QStringLiteral("LastConnectAs"),
+                          QStringLiteral("Server"));
+        benchmark::DoNotOptimize(document.ToText());
+    }
+}
+BENCHMARK(RewriteSettings);
+
+} // namespace
+
+BENCHMARK_MAIN();
