@@ -1,0 +1,95 @@
+// Shared by the window tests: scripted prompts and presses on board squares.
+#pragma once
+
+#include "BoardGrid.h"
+#include "Main.h"
+#include "Prompts.h"
+
+#include <QList>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+// Answers the window's questions from a script and remembers what it was asked.
+class TScriptedPrompts : public TPrompts {
+public:
+    struct Message {
+        QMessageBox::Icon Icon;
+        QString Caption;
+        QString Text;
+        QMessageBox::StandardButtons Buttons;
+    };
+
+    QList<Message> Messages;
+    QStringList OpenAnswers; // taken from the front, one per open dialog; empty = cancel
+    QStringList SaveAnswers;
+    QList<QStringList> FiltersSeen;
+    QList<QUrl> OpenedUrls;
+    QMessageBox::StandardButton Answer = QMessageBox::Ok;
+
+    QMessageBox::StandardButton ShowMessage(QWidget *, QMessageBox::Icon icon,
+                                            const QString &caption, const QString &text,
+                                            QMessageBox::StandardButtons buttons) override {
+        Messages.append({icon, caption, text, buttons});
+        return Answer;
+    }
+    QString OpenFileName(QWidget *, const QStringList &filters) override {
+        FiltersSeen.append(filters);
+        return OpenAnswers.isEmpty() ? QString() : OpenAnswers.takeFirst();
+    }
+    QString SaveFileName(QWidget *, const QStringList &filters) override {
+        FiltersSeen.append(filters);
+        return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+    }
+    bool OpenUrl(const QUrl &url) override {
+        OpenedUrls.append(url);
+        return true;
+    }
+};
+
+// A window with scripted prompts; the window is shown (off screen) like the real one.
+struct TTestWindow {
+    explicit TTestWindow(const QString &folder) : Form(std::make_unique<TMainForm>(folder)) {
+        auto prompts = std::make_unique<TScriptedPrompts>();
+        Prompts = prompts.get();
+        Form->SetPrompts(std::move(prompts));
+        Form->InstalledHelpFile.clear();
+        Form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
+    }
+    TMainForm *operator->() const { return Form.get(); }
+
+    std::unique_ptr<TMainForm> Form;
+    TScriptedPrompts *Prompts = nullptr;
+};
+
+// Board index from a square name such as "e2".
+inline int SquareIndex(const char *name) { return (name[1] - '1') * 8 + (name[0] - 'a'); }
+
+// The middle of the cell that shows this square in the window's orientation now.
+inline QPoint CellCentre(const TMainForm &form, int index) {
+    const QPoint cell = form.GridCellOf(index % 8, index / 8);
+    return TBoardGrid::CellRect(cell.x(), cell.y()).center();
+}
+
+inline void PressSquare(const TMainForm &form, const char *name,
+                        Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mousePress(form.dgBoard, button, {}, CellCentre(form, SquareIndex(name)));
+}
+
+// Plays moves given as "e2e4 e7e5 ..." with two presses each.
+inline void PlayByPresses(const TMainForm &form, const QString &moves) {
+    for (const QString &move : moves.split(u' ', Qt::SkipEmptyParts)) {
+        const QByteArray text = move.toLatin1();
+        PressSquare(form, text.left(2).constData());
+        PressSquare(form, text.mid(2, 2).constData());
+    }
+}
+
+// The pixels of one grid cell as the board canvas holds them.
+inline QImage CellImage(const TMainForm &form, int gridColumn, int gridRow) {
+    return form.dgBoard->Canvas().toImage().copy(TBoardGrid::CellRect(gridColumn, gridRow));
+}

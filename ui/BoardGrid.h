@@ -1,0 +1,41 @@
+// The board grid: 8 x 8 cells of 50 pixels with 1-pixel lines between them. The grid keeps a
+// canvas onto which the window paints squares and pieces; the grid itself only shows that
+// canvas, so what is on screen is exactly what the program painted.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+class TBoardGrid : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int CellSize = 50;
+    static constexpr int LineWidth = 1;
+    static constexpr int CellCount = 8;
+    static constexpr int ClientSize = CellCount * CellSize + (CellCount - 1) * LineWidth; // 407
+
+    explicit TBoardGrid(QWidget *parent = nullptr);
+
+    // The rectangle of grid column c, grid row r (counted from the top); in the usual Qt
+    // sense its right and bottom edges are the last pixels of the cell.
+    static QRect CellRect(int column, int row);
+    // The colour of the lines between the cells.
+    static QColor LineColor();
+
+    QPixmap &Canvas() { return CanvasPixmap; }
+    const QPixmap &Canvas() const { return CanvasPixmap; }
+
+signals:
+    // Every press, whatever the button; x and y are pixels of the grid's client area.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QPixmap CanvasPixmap;
+};

@@ -1,0 +1,154 @@
+// The main window: a page control with the board page and the settings-and-control page, and
+// beside it the notation, the game-message line, the chat and the connection indicator.
+// The program's behaviour lives in the handlers below; they are public so that the network
+// layer and the tests can call them as the events would.
+#pragma once
+
+#include "Board.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QPixmap>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class TBoardGrid;
+class TPageControl;
+class TPieceSelectForm;
+class TPrompts;
+class TShape;
+
+// Square colours of the board.
+QColor DarkSquareColor();
+QColor LightSquareColor();
+
+// The file dialogs' choices: saved games of the program, and all files.
+QStringList SavedGameFilters();
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    // folder: where the settings file and the help folder are looked for.
+    explicit TMainForm(const QString &folder = QCoreApplication::applicationDirPath(),
+                       QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // ---- Main-window state --------------------------------------------------------------
+    std::unique_ptr<TGame> CurrentGame; // never null once the window exists
+    int SelectedSquare = -1;            // board index of the picked-up piece, -1 for none
+    bool FlickerRaised = true;          // phase of the bobbing of the selected piece
+    bool HintsShown = false;            // the window's tool-tip switch
+    const QString ProgramFolder;
+    // The help page of an installed program; looked at when none lies beside the program.
+    QString InstalledHelpFile;
+
+    TPrompts &Prompts() const { return *PromptsObject; }
+    void SetPrompts(std::unique_ptr<TPrompts> prompts);
+
+    // ---- Start-up, new game, tabs ---------------------------------------------------------
+    void FormShow();
+    void FormPaint();
+    void StartNewGame();
+    void pcMainDrawTab(QPainter &painter, int tabIndex, const QRect &rect, bool active) const;
+
+    // ---- Board rendering ------------------------------------------------------------------
+    void DrawSquare(int index, bool raised);
+    void DrawBoard();
+    void UpdateCoordinateLabels();
+    void tsBoardShow();
+    void cbWhiteOnTopClick();
+    // Grid cell (column, row from the top) of a board square, and the board index of a cell,
+    // in the orientation chosen now.
+    QPoint GridCellOf(int column, int row) const;
+    int SquareAtCell(int gridColumn, int gridRow) const;
+
+    // ---- Board input ----------------------------------------------------------------------
+    void dgBoardMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void tmFlickerTimer();
+    void RefreshNotation();
+
+    // ---- Game commands, saved games -------------------------------------------------------
+    void btNewClick();
+    void cbShowHintsClick();
+    void btHelpClick();
+    void btSaveClick();
+    void btLoadClick();
+    void btReturnClick();
+    // The help page that btHelp opens: beside the program, else the installed one; empty when
+    // there is none.
+    QString HelpFileName() const;
+
+    // ---- Network --------------------------------------------------------------------------
+    // Hands one message to the connected peer; false when there is no connection.
+    bool SendNetMessage(const QString &text);
+
+    // An edit in its usable look (window colour) or its unusable one (button-face colour).
+    static void ShowAsUsable(QWidget *edit, bool usable);
+
+    // ---- Components ---------------------------------------------------------------------------
+    TShape *shConnect = nullptr;
+    TPageControl *pcMain = nullptr;
+    QWidget *tsBoard = nullptr;
+    std::array<QLabel *, 8> lbDigit{};  // lbDigit1 .. lbDigit8, bottom to top
+    std::array<QLabel *, 8> lbLitera{}; // lbLitera1 .. lbLitera8, left to right
+    QFrame *pnBoard = nullptr;
+    TBoardGrid *dgBoard = nullptr;
+    QWidget *tsControl = nullptr;
+    QGroupBox *gbGame = nullptr;
+    QPushButton *btNew = nullptr;
+    QPushButton *btLoad = nullptr;
+    QPushButton *btSave = nullptr;
+    QPushButton *btReturn = nullptr;
+    QGroupBox *gbInterface = nullptr;
+    QCheckBox *cbWhiteOnTop = nullptr;
+    QCheckBox *cbShowHints = nullptr;
+    QPushButton *btHelp = nullptr;
+    QGroupBox *gbNet = nullptr;
+    QRadioButton *rbAsServer = nullptr;
+    QRadioButton *rbAsClient = nullptr;
+    QLabel *lbIpAddress = nullptr;
+    QLineEdit *edServerIP = nullptr;
+    QLabel *Label = nullptr;
+    QPlainTextEdit *mmAnnotation = nullptr;
+    QLineEdit *edGameMessage = nullptr;
+    QPlainTextEdit *mmChat = nullptr;
+    QLineEdit *edChat = nullptr;
+    QTimer *tmFlicker = nullptr;
+    TPieceSelectForm *PieceSelectForm = nullptr;
+    QList<QPixmap> ilPieces; // the twelve board pictures
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void SetupComponents();
+    void SetupBoardPage();
+    void SetupControlPage();
+    void SetupSideColumn();
+    void SetupTabOrder();
+    void ConnectHandlers();
+    QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
+                                  const QString &picture, const QRect &geometry);
+    void ShowFileProblem(const QString &caption, const QString &text);
+
+    std::unique_ptr<TPrompts> PromptsObject;
+    bool InFormPaint = false;
+};

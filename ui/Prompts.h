@@ -1,0 +1,30 @@
+// Everything the window asks of the desktop: message boxes, the file dialogs and the opener
+// for documents. The window reaches them only through this object, so tests can script the
+// answers with a subclass.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+
+class QUrl;
+class QWidget;
+
+class TPrompts {
+public:
+    TPrompts() = default;
+    TPrompts(const TPrompts &) = delete;
+    TPrompts &operator=(const TPrompts &) = delete;
+    virtual ~TPrompts();
+
+    // A modal message box; answers the button pressed (the escape button when it is closed).
+    virtual QMessageBox::StandardButton ShowMessage(QWidget *parent, QMessageBox::Icon icon,
+                                                    const QString &caption, const QString &text,
+                                                    QMessageBox::StandardButtons buttons);
+    // The chosen file, or the empty text when the user cancels. Each filter is a name followed
+    // by its patterns in parentheses; the dialogs show the names only.
+    virtual QString OpenFileName(QWidget *parent, const QStringList &filters);
+    virtual QString SaveFileName(QWidget *parent, const QStringList &filters);
+    // Hands a document to the desktop's opener; false when the desktop refused it.
+    virtual bool OpenUrl(const QUrl &url);
+};
