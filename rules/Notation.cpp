@@ -55,12 +55,13 @@ QString MoveNumber(qsizetype number) {
 void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     const bool whiteMoved = SideToMove == Black;
     QString line;
+    // One line per full move: in a game from the initial position this is the record's
+    // length halved plus one, and it stays right in a game set up with Black to move.
     if (whiteMoved) {
-        line = MoveNumber(MoveRecord.size() / 2 + 1);
+        line = MoveNumber(Notation.size() + 1);
     } else {
         // A game set up with Black to move has no white half to continue.
-        line = Notation.isEmpty() ? MoveNumber(MoveRecord.size() / 2 + 1) + QStringLiteral("...")
-                                  : Notation.constLast();
+        line = Notation.isEmpty() ? MoveNumber(1) + QStringLiteral("...") : Notation.constLast();
         if (line.size() < WhiteHalfWidth)
             line.append(QString(WhiteHalfWidth - line.size(), u' '));
     }

@@ -1,0 +1,186 @@
+// Move-path counts on the standard test positions, FEN set-up, and that counting leaves the
+// game as it found it.
+#include "Perft.h"
+#include "RulesTestSupport.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString Initial = QStringLiteral("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+const QString Kiwipete =
+    QStringLiteral("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+const QString Position3 = QStringLiteral("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1");
+const QString Position4 =
+    QStringLiteral("r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1");
+const QString Position5 = QStringLiteral("rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8");
+const QString Position6 =
+    QStringLiteral("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
+
+} // namespace
+
+class TestPerft : public QObject {
+    Q_OBJECT
+
+private slots:
+    void perft_data();
+    void perft();
+    void perftLeavesGameAsItWas();
+    void divide();
+    void fenRoundTrip_data();
+    void fenRoundTrip();
+    void fenSetsUpState();
+    void badFen_data();
+    void badFen();
+};
+
+void TestPerft::perft_data() {
+    QTest::addColumn<QString>("fen");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<quint64>("count");
+    // Published counts for these positions.
+    const struct {
+        const char *name;
+        QString fen;
+        std::array<quint64, 3> counts;
+    } positions[] = {
+        {"initial", Initial, {20, 400, 8902}},
+        {"kiwipete", Kiwipete, {48, 2039, 97862}},
+        {"position 3", Position3, {14, 191, 2812}},
+        {"position 4", Position4, {6, 264, 9467}},
+        {"position 5", Position5, {44, 1486, 62379}},
+        {"position 6", Position6, {46, 2079, 89890}},
+    };
+    for (const auto &position : positions) {
+        for (int depth = 1; depth <= 3; ++depth) {
+            QTest::addRow("%s, depth %d", position.name, depth)
+                << position.fen << depth << position.counts[depth - 1];
+        }
+    }
+    QTest::newRow("depth 0") << Initial << 0 << quint64(1);
+    QTest::newRow("mated side") << "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3"
+                                << 1 << quint64(0);
+}
+
+void TestPerft::perft() {
+    QFETCH(QString, fen);
+    QFETCH(int, depth);
+    QFETCH(quint64, count);
+    TGame game;
+    SetUpAndPlay(game, fen, u"");
+    QCOMPARE(Perft(game, depth), count);
+}
+
+void TestPerft::perftLeavesGameAsItWas() {
+    TGame game;
+    // A game with a history and a promotion already played.
+    SetUpAndPlay(game, Position4, u"c4c5");
+    SetUpAndPlay(game, QString(), u"b2a1q");
+    int hookCalls = 0;
+    game.GameMessageHook = [&](const QString &) { ++hookCalls; };
+    game.PromotionHook = [&](std::uint8_t) {
+        ++hookCalls;
+        return Queen;
+    };
+    const TFullState before(game);
+    QCOMPARE(Perft(game, 3), Perft(game, 3)); // the second count starts where the first left
+    QVERIFY(TFullState(game) == before);
+    QCOMPARE(hookCalls, 0);
+    QVERIFY(game.GameMessageHook && game.PromotionHook); // handed back
+    QVERIFY(game.TryMove(Square(u"d1"), Square(u"a1"), NoPromotion, true));
+    QCOMPARE(hookCalls, 1);
+}
+
+void TestPerft::divide() {
+    TGame game;
+    SetUpAndPlay(game, "8/P7/8/8/8/8/8/k3K3 w - - 0 1", u"");
+    std::vector<TPerftBranch> branches = PerftDivide(game, 1);
+    QStringList entries;
+    for (const TPerftBranch &branch : branches) {
+        entries.append(branch.Entry);
+        QCOMPARE(branch.Count, quint64(1));
+    }
+    QCOMPARE(entries, (QStringList{"4>3", "4>5", "4>11", "4>12", "4>13", "48>56,Q", "48>56,R",
+                                   "48>56,K", "48>56,B"}));
+
+    SetUpAndPlay(game, Kiwipete, u"");
+    quint64 total = 0;
+    for (const TPerftBranch &branch : PerftDivide(game, 2))
+        total += branch.Count;
+    QCOMPARE(total, Perft(game, 2));
+    QCOMPARE(FenOf(game).section(u' ', 0, 3), Kiwipete.section(u' ', 0, 3));
+}
+
+void TestPerft::fenRoundTrip_data() {
+    QTest::addColumn<QString>("fen");
+    for (const QString &fen : {Initial, Kiwipete, Position3, Position4, Position5, Position6})
+        QTest::newRow(qPrintable(fen)) << fen;
+    QTest::newRow("en passant e6") << "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2";
+    QTest::newRow("en passant c3") << "rnbqkbnr/pppppppp/8/8/2P5/8/PP1PPPPP/RNBQKBNR b KQkq c3 0 1";
+}
+
+void TestPerft::fenRoundTrip() {
+    QFETCH(QString, fen);
+    TGame game;
+    SetUpAndPlay(game, fen, u"");
+    QCOMPARE(PositionOf(game), fen.section(u' ', 0, 3));
+}
+
+void TestPerft::fenSetsUpState() {
+    TGame game;
+    SetUpAndPlay(game, QString(), u"e2e4 e7e5");
+    // A right whose rook is not at home is dropped; the lists start empty.
+    SetUpAndPlay(game, "r3k2r/8/8/8/3pP3/8/8/R3K1R1 b KQkq e3 0 30", u"");
+    QCOMPARE(game.SideToMove, Black);
+    QCOMPARE(game.EnPassantSquare, Square(u"e4"));
+    QCOMPARE(game.WhiteCastleShort, 0);
+    QCOMPARE(game.WhiteCastleLong, 1);
+    QCOMPARE(game.BlackCastleShort, 1);
+    QCOMPARE(game.BlackCastleLong, 1);
+    QVERIFY(game.MoveRecord.isEmpty());
+    QVERIFY(game.Notation.isEmpty());
+    // The en-passant square works as after a double step.
+    QVERIFY(game.TryMove(Square(u"d4"), Square(u"e3"), NoPromotion, true));
+    QCOMPARE(PositionOf(game), QStringLiteral("r3k2r/8/8/8/8/4p3/8/R3K1R1 w Qkq -"));
+}
+
+void TestPerft::badFen_data() {
+    QTest::addColumn<QString>("fen");
+    QTest::newRow("empty") << "";
+    QTest::newRow("too few fields") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq";
+    QTest::newRow("too many fields") << Initial + " 7";
+    QTest::newRow("seven ranks") << "rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    QTest::newRow("unknown letter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq - 0 1";
+    QTest::newRow("nine squares") << "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    QTest::newRow("seven squares") << "rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    QTest::newRow("digit 9") << "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    QTest::newRow("side x") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1";
+    QTest::newRow("castling twice") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KK - 0 1";
+    QTest::newRow("castling letter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w A - 0 1";
+    QTest::newRow("en passant row") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e4 0 1";
+    QTest::newRow("en passant wrong side")
+        << "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e6 0 2";
+    QTest::newRow("en passant without pawn")
+        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq e3 0 1";
+    QTest::newRow("negative counter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - -1 1";
+    QTest::newRow("word counter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 x";
+    QTest::newRow("no kings") << "8/8/8/8/8/8/8/8 w - - 0 1";
+    QTest::newRow("two white kings") << "4k3/8/8/8/8/8/8/3KK3 w - - 0 1";
+    QTest::newRow("pawn on the last rank") << "P3k3/8/8/8/8/8/8/4K3 w - - 0 1";
+    QTest::newRow("side not to move in check") << "4k3/4R3/8/8/8/8/8/4K3 w - - 0 1";
+}
+
+void TestPerft::badFen() {
+    QFETCH(QString, fen);
+    TGame game;
+    SetUpAndPlay(game, QString(), u"e2e4");
+    const TFullState before(game);
+    QString error;
+    QVERIFY(!SetUpFromFen(game, fen, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(TFullState(game) == before);
+    QVERIFY(!SetUpFromFen(game, fen)); // no place for the reason is fine too
+}
+
+QTEST_GUILESS_MAIN(TestPerft)
+#include "tst_Perft.moc"
