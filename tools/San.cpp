@@ -61,7 +61,7 @@ int KindOfSanLetter(QChar letter) {
 }
 
 struct TParsedSan {
-    int Kind = Pawn;
+    int Kind = Pawn; // -1: whatever stands on a fully written origin ("g1f3")
     int FromColumn = -1;
     int FromRow = -1;
     int To = -1;
@@ -87,12 +87,14 @@ std::optional<TParsedSan> ParseSan(QString text) {
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    if (match.hasCaptured(1))
-        parsed.Kind = KindOfSanLetter(match.captured(1).front());
     if (match.hasCaptured(2))
         parsed.FromColumn = match.captured(2).front().unicode() - u'a';
     if (match.hasCaptured(3))
         parsed.FromRow = match.captured(3).front().unicode() - u'1';
+    if (match.hasCaptured(1))
+        parsed.Kind = KindOfSanLetter(match.captured(1).front());
+    else if (parsed.FromColumn >= 0 && parsed.FromRow >= 0)
+        parsed.Kind = -1;
     parsed.To = (match.captured(5).front().unicode() - u'1') * 8 +
                 (match.captured(4).front().unicode() - u'a');
     if (match.hasCaptured(6))
@@ -153,7 +155,7 @@ std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *err
     std::vector<int> candidates;
     for (int from = 0; from < 64; ++from) {
         const TPieces *piece = PieceAt(game, from);
-        if (piece && piece->Color == game.SideToMove && piece->Kind == parsed->Kind &&
+        if (piece && piece->Color == game.SideToMove && (parsed->Kind < 0 || piece->Kind == parsed->Kind) &&
             (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(from)) &&
             (parsed->FromRow < 0 || parsed->FromRow == RowOf(from)) &&
             game.TryMove(from, parsed->To, u'Q', false))
@@ -168,8 +170,6 @@ std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *err
     if (IsPromotion(game, from, parsed->To)) {
         if (parsed->PromotedKind < 0)
             return fail(QStringLiteral("promotion piece missing"));
-        if (parsed->PromotedKind < Queen || parsed->PromotedKind > Bishop)
-            return fail(QStringLiteral("a pawn cannot become that piece"));
         letter = RecordLetters[parsed->PromotedKind];
     } else if (parsed->PromotedKind >= 0) {
         return fail(QStringLiteral("promotion on a move that does not promote"));
