@@ -48,13 +48,11 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Section)" = games ] || fail "Section is '$(field Section)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 
-# Every Qt library the game links must be a dependency; Debian names them libqt6<module>6.
+# The Qt runtime the programs need, and every further Qt library they link, must be
+# dependencies; Debian names them libqt6<module>6.
 depends=$(field Depends)
 needed=$(objdump -p "$game" "$tool" | sed -n 's/.*NEEDED *libQt6\([A-Za-z]*\)\.so\.6$/\1/p' | sort -u)
-for module in Core Widgets Network; do
-    grep -qx "$module" <<<"$needed" || fail "the programs do not link Qt6 $module"
-done
-for module in $needed; do
+for module in Core Gui Widgets Network $needed; do
     package=libqt6$(tr '[:upper:]' '[:lower:]' <<<"$module")6
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
