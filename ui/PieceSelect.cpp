@@ -56,7 +56,6 @@ QToolButton *TPieceSelectForm::AddPieceButton(const char *name, int left,
     button->setGeometry(QRect(QPoint(left, 2), PieceButtonSize));
     button->setIconSize(QSize(PiecePictureSize, PiecePictureSize));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setAutoRaise(true);
     connect(button, &QToolButton::clicked, this, handler);
     return button;
 }
