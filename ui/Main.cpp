@@ -55,8 +55,8 @@ void SetTextColor(QWidget *widget, const QColor &color) {
     widget->setPalette(palette);
 }
 
-// Russian captions come out wider in the fonts at hand than in the original design; a control
-// keeps its place and grows to the right just enough to show its whole caption.
+// A Russian caption can need more room in the desktop's font than the layout gives it; the
+// control keeps its place and grows to the right just enough to show the whole caption.
 void WidenToCaption(QWidget *widget) {
     const int needed = widget->sizeHint().width();
     if (needed > widget->width())
