@@ -6,6 +6,7 @@
 #include "Pgn.h"
 #include "Record.h"
 
+#include <QDate>
 #include <QFile>
 #include <QIODevice>
 #include <QMap>
@@ -22,6 +23,9 @@ constexpr int ExitUsage = 2;
 constexpr int MaxPerftDepth = 15;
 
 const QString Program = QStringLiteral("korvalen-kvl");
+const QStringList ValueOptions{QStringLiteral("--white"), QStringLiteral("--black"),
+                               QStringLiteral("--event"), QStringLiteral("--date"),
+                               QStringLiteral("--game")};
 
 void Write(QIODevice &device, const QString &text) { device.write(text.toUtf8()); }
 
@@ -142,6 +146,33 @@ int PerftCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     return ExitOk;
 }
 
+// YYYY.MM.DD with "??" (or "????") for an unknown part; a date known in full must exist.
+bool IsPgnDate(const QString &text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^([0-9]{4}|\\?{4})\\.([0-9]{2}|\\?{2})\\.([0-9]{2}|\\?{2})$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return false;
+    if (text.contains(u'?'))
+        return true;
+    return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()).isValid();
+}
+
+// Asks for help: "-h" or "--help" where an option may stand (not as the value of another
+// option, and not after "--").
+bool WantsHelp(const QStringList &arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--")
+            return false;
+        if (argument == u"-h" || argument == u"--help")
+            return true;
+        if (ValueOptions.contains(argument))
+            ++i;
+    }
+    return false;
+}
+
 int PgnCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     QString problem;
     const std::optional<TArguments> parsed = ParseArguments(
@@ -163,9 +194,7 @@ int PgnCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     take("black", tags.Black);
     take("event", tags.Event);
     take("date", tags.Date);
-    static const QRegularExpression datePattern(
-        QStringLiteral("^([0-9]{4}|\\?{4})\\.([0-9]{2}|\\?{2})\\.([0-9]{2}|\\?{2})$"));
-    if (!datePattern.match(tags.Date).hasMatch())
+    if (!IsPgnDate(tags.Date))
         return UsageError(err, QStringLiteral("bad date '%1': YYYY.MM.DD is needed (use ?? for "
                                               "an unknown part)")
                                    .arg(tags.Date));
@@ -253,13 +282,11 @@ QString KvlHelpText() {
 }
 
 int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
-    const qsizetype optionsEnd = arguments.indexOf(QStringLiteral("--"));
-    const QStringList leading = arguments.mid(0, optionsEnd);
-    if (leading.contains(QStringLiteral("--help")) || leading.contains(QStringLiteral("-h"))) {
+    if (WantsHelp(arguments)) {
         Write(out, KvlHelpText());
         return ExitOk;
     }
-    if (leading.value(0) == u"--version") {
+    if (arguments.value(0) == u"--version") {
         Write(out, Program + QStringLiteral(" ") + QStringLiteral(KORVALEN_VERSION) + u'\n');
         return ExitOk;
     }

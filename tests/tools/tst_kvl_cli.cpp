@@ -65,6 +65,7 @@ private slots:
     void perft();
     void usage_data();
     void usage();
+    void version();
     void failures_data();
     void failures();
     void pgnTags();
@@ -177,6 +178,8 @@ void TestKvlCli::usage_data() {
     QTest::newRow("import two files") << QStringList{"import", "a.pgn", "b.pgn"};
     QTest::newRow("import game 0") << QStringList{"import", "a.pgn", "--game", "0"};
     QTest::newRow("import game x") << QStringList{"import", "a.pgn", "--game=x"};
+    QTest::newRow("pgn impossible date") << QStringList{"pgn", "x.kvl", "--date", "2026.02.30"};
+    QTest::newRow("pgn name that looks like help") << QStringList{"pgn", "--white", "-h"};
 }
 
 void TestKvlCli::usage() {
@@ -186,10 +189,18 @@ void TestKvlCli::usage() {
     QCOMPARE(run.Out, QByteArray());
     QVERIFY(run.Err.contains("--help"));
 
-    const TRun help = Kvl(arguments + QStringList{"--help"});
+    const TRun help = Kvl(QStringList{"--help"} + arguments);
     QCOMPARE(help.Status, 0);
     QVERIFY(help.Out.startsWith("Usage: korvalen-kvl COMMAND"));
     QCOMPARE(help.Err, QByteArray());
+}
+
+void TestKvlCli::version() {
+    const TRun run = Kvl({QStringLiteral("--version")});
+    QCOMPARE(run.Status, 0);
+    QVERIFY(QRegularExpression(QStringLiteral("^korvalen-kvl \\d+\\.\\d+\\.\\d+\n$"))
+                .match(QString::fromUtf8(run.Out))
+                .hasMatch());
 }
 
 void TestKvlCli::failures_data() {
