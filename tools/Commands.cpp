@@ -12,7 +12,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QStringDecoder>
-
 #include <optional>
 
 namespace {
@@ -27,7 +26,9 @@ const QStringList ValueOptions{QStringLiteral("--white"), QStringLiteral("--blac
                                QStringLiteral("--event"), QStringLiteral("--date"),
                                QStringLiteral("--game")};
 
-void Write(QIODevice &device, const QString &text) { device.write(text.toUtf8()); }
+void Write(QIODevice &device, const QString &text) {
+    device.write(text.toUtf8());
+}
 
 int Fail(QIODevice &err, const QString &message) {
     Write(err, Program + QStringLiteral(": ") + message + u'\n');
@@ -35,7 +36,8 @@ int Fail(QIODevice &err, const QString &message) {
 }
 
 int UsageError(QIODevice &err, const QString &problem) {
-    Write(err, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(Program, problem));
+    Write(err,
+          QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(Program, problem));
     return ExitUsage;
 }
 
@@ -155,7 +157,8 @@ bool IsPgnDate(const QString &text) {
         return false;
     if (text.contains(u'?'))
         return true;
-    return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt()).isValid();
+    return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt())
+        .isValid();
 }
 
 // Asks for help: "-h" or "--help" where an option may stand (not as the value of another
@@ -175,10 +178,11 @@ bool WantsHelp(const QStringList &arguments) {
 
 int PgnCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     QString problem;
-    const std::optional<TArguments> parsed = ParseArguments(
-        arguments, {QStringLiteral("white"), QStringLiteral("black"), QStringLiteral("event"),
-                    QStringLiteral("date")},
-        &problem);
+    const std::optional<TArguments> parsed =
+        ParseArguments(arguments,
+                       {QStringLiteral("white"), QStringLiteral("black"), QStringLiteral("event"),
+                        QStringLiteral("date")},
+                       &problem);
     if (!parsed)
         return UsageError(err, problem);
     if (parsed->Positional.size() != 1)
@@ -236,7 +240,8 @@ int ImportCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) 
     const QString gameText = parsed->Values.value(QStringLiteral("game"), QStringLiteral("1"));
     const int number = gameText.toInt(&isNumber);
     if (!isNumber || number < 1)
-        return UsageError(err, QStringLiteral("bad game number '%1': 1 or more is needed").arg(gameText));
+        return UsageError(
+            err, QStringLiteral("bad game number '%1': 1 or more is needed").arg(gameText));
     const QString &path = parsed->Positional.front();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

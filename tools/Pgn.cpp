@@ -67,7 +67,8 @@ bool IsMoveNumber(const QString &token) {
 }
 
 bool IsAnnotation(const QString &token) {
-    return std::all_of(token.cbegin(), token.cend(), [](QChar c) { return c == u'!' || c == u'?'; });
+    return std::all_of(token.cbegin(), token.cend(),
+                       [](QChar c) { return c == u'!' || c == u'?'; });
 }
 
 // One pass over the text; the reader's position and the game being gathered.
@@ -232,9 +233,11 @@ std::optional<QString> PgnOfRecord(const QStringList &entries, const TPgnTags &t
     }
     const QString result = ResultOf(game);
     units.append(result);
-    return TagLine(QStringLiteral("Event"), tags.Event) + TagLine(QStringLiteral("Site"), tags.Site) +
-           TagLine(QStringLiteral("Date"), tags.Date) + TagLine(QStringLiteral("Round"), tags.Round) +
-           TagLine(QStringLiteral("White"), tags.White) + TagLine(QStringLiteral("Black"), tags.Black) +
+    return TagLine(QStringLiteral("Event"), tags.Event) +
+           TagLine(QStringLiteral("Site"), tags.Site) + TagLine(QStringLiteral("Date"), tags.Date) +
+           TagLine(QStringLiteral("Round"), tags.Round) +
+           TagLine(QStringLiteral("White"), tags.White) +
+           TagLine(QStringLiteral("Black"), tags.Black) +
            TagLine(QStringLiteral("Result"), result) + u'\n' + WrapMovetext(units) + u'\n';
 }
 
@@ -246,7 +249,9 @@ QString TPgnGame::Tag(const QString &name) const {
     return {};
 }
 
-QList<TPgnGame> ReadPgnGames(const QString &text) { return TPgnScanner(text).Games(); }
+QList<TPgnGame> ReadPgnGames(const QString &text) {
+    return TPgnScanner(text).Games();
+}
 
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {
     QString reason;

@@ -3,9 +3,7 @@
 #include "Board.h"
 
 #include <QRegularExpression>
-
 #include <cstdlib>
-
 #include <vector>
 
 namespace {
@@ -13,10 +11,16 @@ namespace {
 const QString SanPieceLetters = QStringLiteral("KQRNBP"); // indexed by kind
 const QString RecordLetters = QStringLiteral("-QRKB");    // indexed by kind, queen to bishop
 
-int ColumnOf(int index) { return index % 8; }
-int RowOf(int index) { return index / 8; }
+int ColumnOf(int index) {
+    return index % 8;
+}
+int RowOf(int index) {
+    return index / 8;
+}
 
-const TPieces *PieceAt(const TGame &game, int index) { return game.Board->Squares[index]->Piece; }
+const TPieces *PieceAt(const TGame &game, int index) {
+    return game.Board->Squares[index]->Piece;
+}
 
 bool IsPromotion(const TGame &game, int from, int to) {
     const TPieces *piece = PieceAt(game, from);
@@ -115,7 +119,8 @@ QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind) {
     const TPieces *mover = PieceAt(game, from);
     if (mover->Kind == King && std::abs(to - from) == 2)
         return to > from ? QStringLiteral("O-O") : QStringLiteral("O-O-O");
-    const bool capture = PieceAt(game, to) || (mover->Kind == Pawn && ColumnOf(from) != ColumnOf(to));
+    const bool capture =
+        PieceAt(game, to) || (mover->Kind == Pawn && ColumnOf(from) != ColumnOf(to));
     QString san;
     if (mover->Kind == Pawn)
         san = capture ? SquareName(from).left(1) : QString();
@@ -155,7 +160,8 @@ std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *err
     std::vector<int> candidates;
     for (int from = 0; from < 64; ++from) {
         const TPieces *piece = PieceAt(game, from);
-        if (piece && piece->Color == game.SideToMove && (parsed->Kind < 0 || piece->Kind == parsed->Kind) &&
+        if (piece && piece->Color == game.SideToMove &&
+            (parsed->Kind < 0 || piece->Kind == parsed->Kind) &&
             (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(from)) &&
             (parsed->FromRow < 0 || parsed->FromRow == RowOf(from)) &&
             game.TryMove(from, parsed->To, u'Q', false))

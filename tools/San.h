@@ -4,7 +4,6 @@
 
 #include <QChar>
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 

@@ -26,7 +26,9 @@ TRun Kvl(const QStringList &arguments) {
     return run;
 }
 
-QString Data(const char *name) { return QStringLiteral(KVL_DATA_DIR "/") + QString::fromLatin1(name); }
+QString Data(const char *name) {
+    return QStringLiteral(KVL_DATA_DIR "/") + QString::fromLatin1(name);
+}
 
 bool WriteFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
@@ -103,14 +105,14 @@ void TestKvlCli::showSeveralGames() {
     const QString fools = Data("fools-mate.kvl");
     const TRun run = Kvl({QStringLiteral("show"), italian, fools});
     QCOMPARE(run.Status, 0);
-    QCOMPARE(run.Out, "==> " + italian.toUtf8() + " <==\n" + ItalianShown + "\n==> " + fools.toUtf8() +
-                          " <==\n" + FoolsMateShown);
+    QCOMPARE(run.Out, "==> " + italian.toUtf8() + " <==\n" + ItalianShown + "\n==> " +
+                          fools.toUtf8() + " <==\n" + FoolsMateShown);
 
     // A bad file in the middle is reported and skipped; the others are still shown.
     const TRun mixed = Kvl({QStringLiteral("show"), italian, Data("bad-entry.kvl"), fools});
     QCOMPARE(mixed.Status, 1);
-    QCOMPARE(mixed.Out, "==> " + italian.toUtf8() + " <==\n" + ItalianShown + "\n==> " + fools.toUtf8() +
-                            " <==\n" + FoolsMateShown);
+    QCOMPARE(mixed.Out, "==> " + italian.toUtf8() + " <==\n" + ItalianShown + "\n==> " +
+                            fools.toUtf8() + " <==\n" + FoolsMateShown);
     QVERIFY(mixed.Err.startsWith(Data("bad-entry.kvl").toUtf8() + ":3: "));
 }
 
@@ -145,15 +147,16 @@ void TestKvlCli::perft_data() {
     QTest::addColumn<QString>("fen");
     QTest::addColumn<QString>("depth");
     QTest::addColumn<QByteArray>("count");
-    const QString start = QStringLiteral("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const QString start =
+        QStringLiteral("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
     QTest::newRow("initial, depth 0") << start << "0" << QByteArray("1\n");
     QTest::newRow("initial, depth 1") << start << "1" << QByteArray("20\n");
     QTest::newRow("initial, depth 3") << start << "3" << QByteArray("8902\n");
     QTest::newRow("Kiwipete, depth 2")
-        << "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1" << "2"
-        << QByteArray("2039\n");
-    QTest::newRow("rook endgame, depth 3") << "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1" << "3"
-                                           << QByteArray("2812\n");
+        << "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
+        << "2" << QByteArray("2039\n");
+    QTest::newRow("rook endgame, depth 3") << "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"
+                                           << "3" << QByteArray("2812\n");
 }
 
 void TestKvlCli::perft() {
@@ -206,17 +209,23 @@ void TestKvlCli::version() {
 void TestKvlCli::failures_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QByteArray>("message");
-    const QString start = QStringLiteral("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-    QTest::newRow("bad FEN") << QStringList{"perft", "rnbqkbnr/pppppppp w KQkq -", "2"} << QByteArray("bad FEN");
-    QTest::newRow("no kings") << QStringList{"perft", "8/8/8/8/8/8/8/8 w - - 0 1", "1"} << QByteArray("bad FEN");
-    QTest::newRow("depth not a number") << QStringList{"perft", start, "three"} << QByteArray("bad depth");
+    const QString start =
+        QStringLiteral("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    QTest::newRow("bad FEN") << QStringList{"perft", "rnbqkbnr/pppppppp w KQkq -", "2"}
+                             << QByteArray("bad FEN");
+    QTest::newRow("no kings") << QStringList{"perft", "8/8/8/8/8/8/8/8 w - - 0 1", "1"}
+                              << QByteArray("bad FEN");
+    QTest::newRow("depth not a number")
+        << QStringList{"perft", start, "three"} << QByteArray("bad depth");
     QTest::newRow("negative depth") << QStringList{"perft", start, "-1"} << QByteArray("bad depth");
-    QTest::newRow("pgn of a bad game") << QStringList{"pgn", Data("bad-entry.kvl")} << QByteArray("bad-entry.kvl:3: ");
-    QTest::newRow("pgn of a missing file") << QStringList{"pgn", "/nonexistent/x.kvl"} << QByteArray("/nonexistent/x.kvl");
-    QTest::newRow("import of a missing file") << QStringList{"import", "/nonexistent/x.pgn"}
-                                              << QByteArray("/nonexistent/x.pgn");
-    QTest::newRow("import beyond the last game") << QStringList{"import", Data("masters.pgn"), "--game", "5"}
-                                                 << QByteArray("no game 5");
+    QTest::newRow("pgn of a bad game")
+        << QStringList{"pgn", Data("bad-entry.kvl")} << QByteArray("bad-entry.kvl:3: ");
+    QTest::newRow("pgn of a missing file")
+        << QStringList{"pgn", "/nonexistent/x.kvl"} << QByteArray("/nonexistent/x.kvl");
+    QTest::newRow("import of a missing file")
+        << QStringList{"import", "/nonexistent/x.pgn"} << QByteArray("/nonexistent/x.pgn");
+    QTest::newRow("import beyond the last game")
+        << QStringList{"import", Data("masters.pgn"), "--game", "5"} << QByteArray("no game 5");
 }
 
 void TestKvlCli::failures() {
@@ -230,13 +239,15 @@ void TestKvlCli::failures() {
 
 void TestKvlCli::pgnTags() {
     const TRun run = Kvl({QStringLiteral("pgn"), Data("fools-mate.kvl"), QStringLiteral("--white"),
-                          QStringLiteral("Пётр"), QStringLiteral("--black=Doe, J."), QStringLiteral("--event"),
-                          QStringLiteral("Friday blitz"), QStringLiteral("--date"), QStringLiteral("2026.12.??")});
+                          QStringLiteral("Пётр"), QStringLiteral("--black=Doe, J."),
+                          QStringLiteral("--event"), QStringLiteral("Friday blitz"),
+                          QStringLiteral("--date"), QStringLiteral("2026.12.??")});
     QCOMPARE(run.Status, 0);
-    QCOMPARE(run.Out, QStringLiteral("[Event \"Friday blitz\"]\n[Site \"?\"]\n[Date \"2026.12.??\"]\n"
-                                     "[Round \"-\"]\n[White \"Пётр\"]\n[Black \"Doe, J.\"]\n"
-                                     "[Result \"0-1\"]\n\n1. f3 e5 2. g4 Qh4# 0-1\n\n")
-                          .toUtf8());
+    QCOMPARE(run.Out,
+             QStringLiteral("[Event \"Friday blitz\"]\n[Site \"?\"]\n[Date \"2026.12.??\"]\n"
+                            "[Round \"-\"]\n[White \"Пётр\"]\n[Black \"Doe, J.\"]\n"
+                            "[Result \"0-1\"]\n\n1. f3 e5 2. g4 Qh4# 0-1\n\n")
+                 .toUtf8());
 }
 
 void TestKvlCli::roundTripThroughProgram_data() {
@@ -252,12 +263,14 @@ void TestKvlCli::roundTripThroughProgram_data() {
 void TestKvlCli::roundTripThroughProgram() {
     QFETCH(QString, pgn);
     QFETCH(int, game);
-    const TRun imported = Kvl({QStringLiteral("import"), pgn, QStringLiteral("--game"), QString::number(game)});
+    const TRun imported =
+        Kvl({QStringLiteral("import"), pgn, QStringLiteral("--game"), QString::number(game)});
     QCOMPARE(imported.Status, 0);
     QVERIFY(!imported.Out.isEmpty() && imported.Out.endsWith("\r\n"));
     const QString saved = Scratch.filePath(QStringLiteral("game.kvl"));
     QVERIFY(WriteFile(saved, imported.Out));
-    const TRun exported = Kvl({QStringLiteral("pgn"), saved, QStringLiteral("--white"), QStringLiteral("W")});
+    const TRun exported =
+        Kvl({QStringLiteral("pgn"), saved, QStringLiteral("--white"), QStringLiteral("W")});
     QCOMPARE(exported.Status, 0);
     const QString exportedPgn = Scratch.filePath(QStringLiteral("game.pgn"));
     QVERIFY(WriteFile(exportedPgn, exported.Out));
@@ -269,14 +282,18 @@ void TestKvlCli::roundTripThroughProgram() {
 
 void TestKvlCli::importNamesBadMove() {
     const QString file = Scratch.filePath(QStringLiteral("bad.pgn"));
-    QVERIFY(WriteFile(file, "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n\n"
-                            "[White \"Anna\"]\n[Black \"Boris\"]\n\n1. e4 d6 2. d4 Nf6 3. Nc3 Nd7 *\n\n"
-                            "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\"]\n\n1. e4 *\n"));
-    const TRun bad = Kvl({QStringLiteral("import"), file, QStringLiteral("--game"), QStringLiteral("2")});
+    QVERIFY(WriteFile(file,
+                      "[White \"A\"]\n[Black \"B\"]\n\n1. e4 e5 *\n\n"
+                      "[White \"Anna\"]\n[Black \"Boris\"]\n\n1. e4 d6 2. d4 Nf6 3. Nc3 Nd7 *\n\n"
+                      "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\"]\n\n1. e4 *\n"));
+    const TRun bad =
+        Kvl({QStringLiteral("import"), file, QStringLiteral("--game"), QStringLiteral("2")});
     QCOMPARE(bad.Status, 1);
     QCOMPARE(bad.Out, QByteArray());
-    QCOMPARE(bad.Err, "korvalen-kvl: " + file.toUtf8() + ": game 2 (Anna - Boris): move 3... Nd7: ambiguous move\n");
-    const TRun setUp = Kvl({QStringLiteral("import"), file, QStringLiteral("--game"), QStringLiteral("3")});
+    QCOMPARE(bad.Err, "korvalen-kvl: " + file.toUtf8() +
+                          ": game 2 (Anna - Boris): move 3... Nd7: ambiguous move\n");
+    const TRun setUp =
+        Kvl({QStringLiteral("import"), file, QStringLiteral("--game"), QStringLiteral("3")});
     QCOMPARE(setUp.Status, 1);
     QVERIFY(setUp.Err.contains("FEN"));
     const TRun first = Kvl({QStringLiteral("import"), file});
