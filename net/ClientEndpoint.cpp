@@ -5,7 +5,6 @@
 #include <QHostAddress>
 #include <QRegularExpression>
 #include <QTcpSocket>
-
 #include <optional>
 
 namespace {
@@ -52,7 +51,9 @@ void TClientEndpoint::Close() {
         Connection->Close(); // its Closed() notifies
 }
 
-bool TClientEndpoint::Active() const { return Connection && Connection->IsOpen(); }
+bool TClientEndpoint::Active() const {
+    return Connection && Connection->IsOpen();
+}
 
 bool TClientEndpoint::Send(const QByteArray &message) {
     return Connection && Connection->Send(message);

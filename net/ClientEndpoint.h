@@ -40,6 +40,8 @@ signals:
     void ConnectionOpened();
     void ConnectionClosed();
     // One whole message arrived.
+    // Emitted from the event loop; a handler that runs the event loop (a message box) sees the
+    // following messages handed on inside it, in order.
     void MessageReceived(const QByteArray &message);
 
 private:

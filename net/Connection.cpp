@@ -14,7 +14,9 @@ TConnection::TConnection(QTcpSocket *socket, QObject *parent) : QObject(parent),
 }
 
 // A socket destroyed with its connection aborts, and that must not call back into a half-gone one.
-TConnection::~TConnection() { Socket->disconnect(this); }
+TConnection::~TConnection() {
+    Socket->disconnect(this);
+}
 
 bool TConnection::IsOpen() const {
     return !Finished && Socket->state() == QAbstractSocket::ConnectedState;
@@ -32,8 +34,6 @@ bool TConnection::Send(const QByteArray &message) {
 void TConnection::Close() {
     if (Finished)
         return;
-    Undelivered.clear();
-    QuietTimer.stop();
     Socket->disconnect(this);
     // Every message has been flushed to the system when it was sent, so nothing is lost here.
     Socket->disconnectFromHost();
@@ -46,44 +46,62 @@ void TConnection::Read() {
     const QByteArray bytes = Socket->readAll();
     if (bytes.isEmpty())
         return;
-    const QList<QByteArray> messages = Splitter.Feed(bytes);
+    Undelivered.append(Splitter.Feed(bytes));
     if (Splitter.HasPending())
         QuietTimer.start();
     else
         QuietTimer.stop();
-    Deliver(messages);
+    ScheduleDelivery();
 }
 
 void TConnection::QuietTimeElapsed() {
-    if (!Finished)
-        Deliver(Splitter.Flush());
+    if (Finished)
+        return;
+    Undelivered.append(Splitter.Flush());
+    Deliver();
 }
 
-// A receiver may run the event loop or end the connection while it handles a message, so the
-// messages wait in a member queue: a nested delivery takes the next one in order, and nothing
+// The socket does not signal a read again while a slot of its read signal runs, and a receiver
+// may run the event loop (a message box) while it handles a message; so messages are handed on
+// from the event loop, not from the read signal, and the next ones still arrive meanwhile.
+void TConnection::ScheduleDelivery() {
+    if (DeliveryScheduled)
+        return;
+    DeliveryScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            DeliveryScheduled = false;
+            Deliver();
+        },
+        Qt::QueuedConnection);
+}
+
+// Messages wait in a member queue: a nested delivery takes the next one in order, and nothing
 // more is handed on once the connection has been closed from this side.
-void TConnection::Deliver(const QList<QByteArray> &messages) {
-    Undelivered.append(messages);
+void TConnection::Deliver() {
     const QPointer<TConnection> alive(this);
     while (alive && !Finished && !Undelivered.isEmpty())
         emit MessageReceived(Undelivered.takeFirst());
+    if (alive && !Finished && PeerGone)
+        Finish();
 }
 
 void TConnection::PeerLeft() {
-    if (Finished)
+    if (Finished || PeerGone)
         return;
     // What arrived before the end is still handed on, the unfinished rest included.
-    const QPointer<TConnection> alive(this);
     Read();
-    if (alive && !Finished)
-        QuietTimeElapsed();
-    if (alive && !Finished)
-        Finish();
+    QuietTimer.stop();
+    Undelivered.append(Splitter.Flush());
+    PeerGone = true;
+    ScheduleDelivery();
 }
 
 void TConnection::Finish() {
     Finished = true;
     QuietTimer.stop();
+    Undelivered.clear();
     emit Closed();
     deleteLater();
 }

@@ -35,7 +35,8 @@ signals:
 private:
     void Read();
     void QuietTimeElapsed();
-    void Deliver(const QList<QByteArray> &messages);
+    void ScheduleDelivery();
+    void Deliver();
     void PeerLeft();
     void Finish();
 
@@ -43,5 +44,7 @@ private:
     TMessageSplitter Splitter;
     QTimer QuietTimer;
     QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
+    bool DeliveryScheduled = false;
+    bool PeerGone = false; // Closed() follows the last undelivered message
     bool Finished = false;
 };

@@ -1,7 +1,6 @@
 #include "MessageSplitter.h"
 
 #include <QByteArrayView>
-
 #include <array>
 
 namespace {
@@ -11,8 +10,12 @@ enum class TAnswer { No, Maybe, Yes };
 constexpr std::array<QByteArrayView, 3> TakeBackMessages{"rQuest", "rYes", "rNo"};
 constexpr QByteArrayView ChatPrefix{"  - "};
 
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Whether rest is a proper prefix of whole.
 bool IsProperPrefix(QByteArrayView rest, QByteArrayView whole) {

@@ -4,11 +4,17 @@ QString MoveListMessage(const QStringList &entries) {
     return MoveListKind + entries.join(MoveListSeparator);
 }
 
-QString SelectionMessage(int square) { return SelectionKind + QString::number(square); }
+QString SelectionMessage(int square) {
+    return SelectionKind + QString::number(square);
+}
 
-QString ChatLine(const QString &typedText) { return ChatLinePrefix + typedText; }
+QString ChatLine(const QString &typedText) {
+    return ChatLinePrefix + typedText;
+}
 
-QString ChatMessage(const QString &typedText) { return ChatKind + ChatLine(typedText); }
+QString ChatMessage(const QString &typedText) {
+    return ChatKind + ChatLine(typedText);
+}
 
 QString TakeBackMessage(TTakeBack kind) {
     switch (kind) {

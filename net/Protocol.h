@@ -6,7 +6,6 @@
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 inline constexpr QChar MoveListKind = u'l';

@@ -7,8 +7,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-TServerEndpoint::TServerEndpoint(QObject *parent)
-    : QObject(parent), Server(new QTcpServer(this)) {
+TServerEndpoint::TServerEndpoint(QObject *parent) : QObject(parent), Server(new QTcpServer(this)) {
     connect(Server, &QTcpServer::newConnection, this, &TServerEndpoint::AcceptPending);
 }
 
@@ -38,7 +37,9 @@ void TServerEndpoint::Close() {
     }
 }
 
-bool TServerEndpoint::Active() const { return Server->isListening(); }
+bool TServerEndpoint::Active() const {
+    return Server->isListening();
+}
 
 bool TServerEndpoint::Send(const QByteArray &message) {
     for (TConnection *connection : std::as_const(Connections)) {
@@ -51,8 +52,7 @@ bool TServerEndpoint::Send(const QByteArray &message) {
 void TServerEndpoint::AcceptPending() {
     while (QTcpSocket *socket = Server->nextPendingConnection()) {
         auto *connection = new TConnection(socket, this); // owned by this endpoint
-        connect(connection, &TConnection::MessageReceived, this,
-                &TServerEndpoint::MessageReceived);
+        connect(connection, &TConnection::MessageReceived, this, &TServerEndpoint::MessageReceived);
         connect(connection, &TConnection::Closed, this, [this, connection] { Forget(connection); });
         Connections.append(connection);
         emit ConnectionOpened();

@@ -46,6 +46,8 @@ signals:
     // One accepted connection ended (the peer left, an error dropped it, or Close()).
     void ConnectionClosed();
     // One whole message arrived on any accepted connection.
+    // Emitted from the event loop; a handler that runs the event loop (a message box) sees the
+    // following messages handed on inside it, in order.
     void MessageReceived(const QByteArray &message);
 
 private:

@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QStringDecoder>
-
 #include <array>
 
 namespace {
@@ -16,8 +15,8 @@ public:
         for (int byte = 0; byte < 256; ++byte) {
             const QString decoded = decoder.decode(QByteArray(1, static_cast<char>(byte)));
             // A byte the converter leaves out still stands for one character of its own.
-            const char16_t unit = decoded.size() == 1 ? decoded.front().unicode()
-                                                      : static_cast<char16_t>(byte);
+            const char16_t unit =
+                decoded.size() == 1 ? decoded.front().unicode() : static_cast<char16_t>(byte);
             ToUnicode[static_cast<std::size_t>(byte)] = unit;
             FromUnicode.insert(unit, static_cast<char>(byte));
         }

@@ -9,7 +9,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-
 #include <memory>
 
 using TMessages = QList<QByteArray>;
@@ -62,6 +61,8 @@ private slots:
     void cyrillicChatOnTheWire();
     void messagesCutByTheNetwork();
     void peerLeavesRightAfterSending();
+    void closeInsideHandlerStopsDelivery();
+    void nestedEventLoopKeepsOrder();
 };
 
 void TestEndpoints::connectBothSides() {
@@ -343,6 +344,52 @@ void TestEndpoints::peerLeavesRightAfterSending() {
     peer.write("l12>28s12");
     peer.disconnectFromHost();
     QTRY_COMPARE(events, (TMessages{"l12>28", "s12", "<closed>"}));
+}
+
+// The window may end the connection while it handles a message: what is left is dropped.
+void TestEndpoints::closeInsideHandlerStopsDelivery() {
+    const auto server = ListeningServer();
+    QSignalSpy opened(server.get(), &TServerEndpoint::ConnectionOpened);
+    TMessages events;
+    TServerEndpoint *endpoint = server.get();
+    connect(endpoint, &TServerEndpoint::MessageReceived, this,
+            [&events, endpoint](const QByteArray &message) {
+                events.append(message);
+                endpoint->Close();
+            });
+    connect(endpoint, &TServerEndpoint::ConnectionClosed, this,
+            [&events] { events.append("<closed>"); });
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, server->ListeningPort());
+    QVERIFY(peer.waitForConnected());
+    QTRY_COMPARE(opened.count(), 1);
+    peer.write("rQuestrYesrNo");
+    QTRY_COMPARE(events, (TMessages{"rQuest", "<closed>"}));
+    QTest::qWait(TMessageSplitter::QuietTimeMs * 2);
+    QCOMPARE(events.size(), 2);
+}
+
+// A handler that runs the event loop (as a message box does) sees later reads handled inside it,
+// yet every message still comes in the order it was sent.
+void TestEndpoints::nestedEventLoopKeepsOrder() {
+    const auto server = ListeningServer();
+    QSignalSpy opened(server.get(), &TServerEndpoint::ConnectionOpened);
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, server->ListeningPort());
+    QVERIFY(peer.waitForConnected());
+    QTRY_COMPARE(opened.count(), 1);
+    TMessages events;
+    connect(server.get(), &TServerEndpoint::MessageReceived, this,
+            [&events, &peer](const QByteArray &message) {
+                events.append(message);
+                if (message == "rQuest") {
+                    peer.write("rNo");
+                    QTRY_COMPARE(events.size(), 3); // handled while this one is still open
+                    events.append("</rQuest>");
+                }
+            });
+    peer.write("rQuestrYes");
+    QTRY_COMPARE(events, (TMessages{"rQuest", "rYes", "rNo", "</rQuest>"}));
 }
 
 QTEST_GUILESS_MAIN(TestEndpoints)

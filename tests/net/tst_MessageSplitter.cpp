@@ -25,9 +25,9 @@ QByteArray LongMoveList() {
 
 // The messages this program sends, chat aside.
 TMessages RealMessages() {
-    return {"l",      "s12",  "l12>28", "s-1",       "l12>28|52>36", "s63",
-            "rQuest", "rYes", "rNo",    "s0",        "l0>8,Q|1>18,K", "s-1",
-            "rNo",    "l",    "rYes",   LongMoveList(), "rQuest",    "s7"};
+    return {"l",      "s12",  "l12>28", "s-1",          "l12>28|52>36",  "s63",
+            "rQuest", "rYes", "rNo",    "s0",           "l0>8,Q|1>18,K", "s-1",
+            "rNo",    "l",    "rYes",   LongMoveList(), "rQuest",        "s7"};
 }
 
 } // namespace
@@ -84,10 +84,17 @@ void TestMessageSplitter::twoJoined_data() {
     QTest::addColumn<QByteArray>("first");
     QTest::addColumn<QByteArray>("second");
     TMessages firsts = RealMessages();
-    firsts.removeIf([&](const QByteArray &m) { return firsts.indexOf(m) != firsts.lastIndexOf(m); });
-    firsts << "s-1" << "l" << "rNo" << "rYes" << "rQuest";
+    firsts.removeIf(
+        [&](const QByteArray &m) { return firsts.indexOf(m) != firsts.lastIndexOf(m); });
+    firsts << "s-1"
+           << "l"
+           << "rNo"
+           << "rYes"
+           << "rQuest";
     TMessages seconds = firsts;
-    seconds << "m  - Привет" << "m  - " << "m  - rNo s1 l2";
+    seconds << "m  - Привет"
+            << "m  - "
+            << "m  - rNo s1 l2";
     for (qsizetype i = 0; i < firsts.size(); ++i) {
         for (qsizetype j = 0; j < seconds.size(); ++j)
             QTest::addRow("%lld + %lld", qlonglong(i), qlonglong(j)) << firsts[i] << seconds[j];
@@ -112,30 +119,29 @@ void TestMessageSplitter::handedOnWhenKnown_data() {
     QTest::newRow("list waits for the next kind letter")
         << TMessages{"l12>28", "s-1"} << QList<TMessages>{{}, {"l12>28"}} << TMessages{"s-1"};
     QTest::newRow("take-back complete at once")
-        << TMessages{"rYes", "rNo", "rQuest"}
-        << QList<TMessages>{{"rYes"}, {"rNo"}, {"rQuest"}} << TMessages{};
+        << TMessages{"rYes", "rNo", "rQuest"} << QList<TMessages>{{"rYes"}, {"rNo"}, {"rQuest"}}
+        << TMessages{};
     QTest::newRow("take-back cut inside its lower-case letters")
         << TMessages{"rQues", "trYe", "s"} << QList<TMessages>{{}, {"rQuest"}, {"rYes"}}
         << TMessages{};
     QTest::newRow("chat runs to the end of its read")
-        << TMessages{"m  - l12>28 s-1 rNo", "s3"}
-        << QList<TMessages>{{"m  - l12>28 s-1 rNo"}, {}} << TMessages{"s3"};
+        << TMessages{"m  - l12>28 s-1 rNo", "s3"} << QList<TMessages>{{"m  - l12>28 s-1 rNo"}, {}}
+        << TMessages{"s3"};
     QTest::newRow("chat cut inside its prefix waits")
         << TMessages{"s1m ", " - hi"} << QList<TMessages>{{"s1"}, {"m  - hi"}} << TMessages{};
     QTest::newRow("unfinished take-back handed on after the quiet time")
         << TMessages{"rQu"} << QList<TMessages>{{}} << TMessages{"rQu"};
-    QTest::newRow("garbage before a list") << TMessages{"xyz!l12>28s5"}
-                                           << QList<TMessages>{{"xyz!", "l12>28"}}
-                                           << TMessages{"s5"};
+    QTest::newRow("garbage before a list")
+        << TMessages{"xyz!l12>28s5"} << QList<TMessages>{{"xyz!", "l12>28"}} << TMessages{"s5"};
     QTest::newRow("garbage with lower-case letters stays one message")
         << TMessages{"hello world", "rNo"} << QList<TMessages>{{}, {"hello world", "rNo"}}
         << TMessages{};
-    QTest::newRow("garbage alone") << TMessages{"\x01\xff"} << QList<TMessages>{{}}
-                                   << TMessages{"\x01\xff"};
-    QTest::newRow("unknown take-back answer") << TMessages{"rMaybes12"}
-                                              << QList<TMessages>{{"rMaybe"}} << TMessages{"s12"};
-    QTest::newRow("garbage before chat") << TMessages{"?? m  - hi"}
-                                         << QList<TMessages>{{"?? ", "m  - hi"}} << TMessages{};
+    QTest::newRow("garbage alone")
+        << TMessages{"\x01\xff"} << QList<TMessages>{{}} << TMessages{"\x01\xff"};
+    QTest::newRow("unknown take-back answer")
+        << TMessages{"rMaybes12"} << QList<TMessages>{{"rMaybe"}} << TMessages{"s12"};
+    QTest::newRow("garbage before chat")
+        << TMessages{"?? m  - hi"} << QList<TMessages>{{"?? ", "m  - hi"}} << TMessages{};
     QTest::newRow("empty list then selection")
         << TMessages{"ls-1"} << QList<TMessages>{{"l"}} << TMessages{"s-1"};
 }

@@ -56,20 +56,40 @@ void TestSettings::read_data() {
 
     const QByteArray file = "; kept by hand\n[Other]\nPort=1\n\n[Network]\nPort = 7000 \n"
                             "ServerIP=\n# LastConnectAs=Client\nLastConnectAs=Client\r\n";
-    QTest::newRow("value with blanks around") << file << "Network" << "Port" << "7000";
-    QTest::newRow("empty value") << file << "Network" << "ServerIP" << "";
-    QTest::newRow("commented line skipped") << file << "Network" << "LastConnectAs" << "Client";
-    QTest::newRow("other section") << file << "Other" << "Port" << "1";
-    QTest::newRow("missing key") << file << "Network" << "Missing" << "<default>";
-    QTest::newRow("missing section") << file << "Absent" << "Port" << "<default>";
-    QTest::newRow("names regardless of case") << file << "NETWORK" << "port" << "7000";
-    QTest::newRow("key before any section") << QByteArray("Port=5\n") << "Network" << "Port"
+    QTest::newRow("value with blanks around") << file << "Network"
+                                              << "Port"
+                                              << "7000";
+    QTest::newRow("empty value") << file << "Network"
+                                 << "ServerIP"
+                                 << "";
+    QTest::newRow("commented line skipped") << file << "Network"
+                                            << "LastConnectAs"
+                                            << "Client";
+    QTest::newRow("other section") << file << "Other"
+                                   << "Port"
+                                   << "1";
+    QTest::newRow("missing key") << file << "Network"
+                                 << "Missing"
+                                 << "<default>";
+    QTest::newRow("missing section") << file << "Absent"
+                                     << "Port"
+                                     << "<default>";
+    QTest::newRow("names regardless of case") << file << "NETWORK"
+                                              << "port"
+                                              << "7000";
+    QTest::newRow("key before any section") << QByteArray("Port=5\n") << "Network"
+                                            << "Port"
                                             << "<default>";
-    QTest::newRow("empty file") << QByteArray() << "Network" << "Port" << "<default>";
-    QTest::newRow("equals sign in value")
-        << QByteArray("[Network]\nServerIP=a=b\n") << "Network" << "ServerIP" << "a=b";
+    QTest::newRow("empty file") << QByteArray() << "Network"
+                                << "Port"
+                                << "<default>";
+    QTest::newRow("equals sign in value") << QByteArray("[Network]\nServerIP=a=b\n") << "Network"
+                                          << "ServerIP"
+                                          << "a=b";
     QTest::newRow("first of two sections")
-        << QByteArray("[Network]\nPort=1\n[Network]\nPort=2\n") << "Network" << "Port" << "1";
+        << QByteArray("[Network]\nPort=1\n[Network]\nPort=2\n") << "Network"
+        << "Port"
+        << "1";
 }
 
 void TestSettings::read() {
@@ -100,35 +120,40 @@ void TestSettings::write_data() {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("new file") << QByteArray() << "Network" << "Port" << "6464"
-                              << QByteArray("[Network]\nPort=6464\n");
+    QTest::newRow("new file") << QByteArray() << "Network"
+                              << "Port"
+                              << "6464" << QByteArray("[Network]\nPort=6464\n");
     QTest::newRow("replaced in place")
         << QByteArray("[Network]\nPort=1\nServerIP=10.0.0.2\nLastConnectAs=Client\n") << "Network"
-        << "Port" << "6464"
-        << QByteArray("[Network]\nPort=6464\nServerIP=10.0.0.2\nLastConnectAs=Client\n");
+        << "Port"
+        << "6464" << QByteArray("[Network]\nPort=6464\nServerIP=10.0.0.2\nLastConnectAs=Client\n");
     QTest::newRow("key added after the last one of its section")
         << QByteArray("[Network]\nPort=1\n\n; note\n[Other]\nA=1\n") << "Network"
-        << "LastConnectAs" << "Server"
+        << "LastConnectAs"
+        << "Server"
         << QByteArray("[Network]\nPort=1\nLastConnectAs=Server\n\n; note\n[Other]\nA=1\n");
     QTest::newRow("comments, unknown keys and sections kept")
         << QByteArray("; top\n[Window]\nLeft=3\n[Network]\n# port below\nPort=1\nExtra=x\n")
-        << "Network" << "Port" << "2"
-        << QByteArray("; top\n[Window]\nLeft=3\n[Network]\n# port below\nPort=2\nExtra=x\n");
+        << "Network"
+        << "Port"
+        << "2" << QByteArray("; top\n[Window]\nLeft=3\n[Network]\n# port below\nPort=2\nExtra=x\n");
     QTest::newRow("section appended")
-        << QByteArray("[Window]\nLeft=3\n") << "Network" << "ServerIP" << "192.168.0.5"
-        << QByteArray("[Window]\nLeft=3\n[Network]\nServerIP=192.168.0.5\n");
-    QTest::newRow("windows line ends kept")
-        << QByteArray("[Network]\r\nPort=1\r\n") << "Network" << "Port" << "6464"
-        << QByteArray("[Network]\r\nPort=6464\r\n");
-    QTest::newRow("key name keeps its spelling")
-        << QByteArray("[network]\nport = 1\n") << "Network" << "Port" << "2"
-        << QByteArray("[network]\nport=2\n");
+        << QByteArray("[Window]\nLeft=3\n") << "Network"
+        << "ServerIP"
+        << "192.168.0.5" << QByteArray("[Window]\nLeft=3\n[Network]\nServerIP=192.168.0.5\n");
+    QTest::newRow("windows line ends kept") << QByteArray("[Network]\r\nPort=1\r\n") << "Network"
+                                            << "Port"
+                                            << "6464" << QByteArray("[Network]\r\nPort=6464\r\n");
+    QTest::newRow("key name keeps its spelling") << QByteArray("[network]\nport = 1\n") << "Network"
+                                                 << "Port"
+                                                 << "2" << QByteArray("[network]\nport=2\n");
     QTest::newRow("empty value") << QByteArray("[Network]\nServerIP=1.2.3.4\n") << "Network"
-                                 << "ServerIP" << ""
-                                 << QByteArray("[Network]\nServerIP=\n");
+                                 << "ServerIP"
+                                 << "" << QByteArray("[Network]\nServerIP=\n");
     QTest::newRow("line break in value stays on one line")
-        << QByteArray() << "Network" << "ServerIP" << "a\nb"
-        << QByteArray("[Network]\nServerIP=a b\n");
+        << QByteArray() << "Network"
+        << "ServerIP"
+        << "a\nb" << QByteArray("[Network]\nServerIP=a b\n");
 }
 
 void TestSettings::write() {
