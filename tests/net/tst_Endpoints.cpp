@@ -56,6 +56,7 @@ private slots:
     void clientRefusesAddress_data();
     void clientRefusesAddress();
     void reopenAfterRefusal();
+    void pendingAttemptAbandoned();
     void portInUseLeavesInactive();
     void sendWithoutConnection();
     void cyrillicChatOnTheWire();
@@ -261,6 +262,24 @@ void TestEndpoints::reopenAfterRefusal() {
     client.Open(); // a second Open while connected changes nothing
     QVERIFY(client.Active());
     QCOMPARE(clientOpened.count(), 1);
+}
+
+// An attempt still pending when the address changes is abandoned: only the new one connects.
+void TestEndpoints::pendingAttemptAbandoned() {
+    const auto server = ListeningServer();
+    const auto client = ClientOf(*server, "10.255.255.1"); // never answers, or fails at once
+    QSignalSpy clientOpened(client.get(), &TClientEndpoint::ConnectionOpened);
+    QSignalSpy serverOpened(server.get(), &TServerEndpoint::ConnectionOpened);
+    client->Open();
+    client->Close(); // a pending attempt ends without a notification
+    client->Open();
+    client->SetAddress("127.0.0.1");
+    client->Open();
+    QTRY_COMPARE(clientOpened.count(), 1);
+    QTest::qWait(SettleMs);
+    QCOMPARE(clientOpened.count(), 1);
+    QCOMPARE(serverOpened.count(), 1);
+    QVERIFY(client->Active());
 }
 
 void TestEndpoints::portInUseLeavesInactive() {
