@@ -24,8 +24,8 @@ public:
     void SetPort(int port) { PortNumber = port; }
 
     // Starts a connection attempt, abandoning one still pending from an earlier Open(). Text
-    // that is not a dotted IPv4 address (empty, a host name, IPv6) or a port outside 1..65535
-    // silently gives no connection. Does nothing while connected.
+    // that is not a dotted IPv4 address (empty, a host name, IPv6; blanks around it are ignored)
+    // or a port outside 1..65535 silently gives no connection. Does nothing while connected.
     void Open();
     // Ends an established connection, with its ConnectionClosed(); a pending attempt is dropped
     // without a notification. Messages not yet handed on are dropped.
