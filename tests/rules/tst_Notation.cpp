@@ -95,6 +95,9 @@ void TestNotation::notation_data() {
         << "4>2";
     QTest::newRow("stalemate") << "k7/8/8/2Q5/8/8/8/7K w - - 0 1" << "c5b6"
                                << Lines({u"·1.·Фc5-b6="}) << stalemate << "34>41";
+    QTest::newRow("white half of 12 gets one blank")
+        << "8/8/8/8/8/8/4p3/R3K2k w - - 0 1" << "e1e2 h1h2"
+        << Lines({u"·1.·Крe1xe2+·Крh1-h2"}) << "" << "7>15";
     QTest::newRow("stalemate by black")
         << "7K/8/8/5q2/8/8/8/k7 b - - 0 1" << "f5g6"
         << Lines({u"·1.·...······Фf5-g6="}) << stalemate << "37>46";
