@@ -1,0 +1,156 @@
+// Figures for the rules: the full legal-move scan of a mated side, the replay of a long game
+// and move-path counting.
+#include "Board.h"
+#include "Fen.h"
+#include "Perft.h"
+#include "Snapshot.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace {
+
+struct TMove {
+    int From;
+    int To;
+};
+
+// A small fixed-seed generator, so every run replays the same game.
+class TRandom {
+public:
+    explicit TRandom(std::uint64_t seed) : State(seed) {}
+    std::uint32_t Below(std::uint32_t bound) {
+        State = State * 6364136223846793005ULL + 1442695040888963407ULL;
+        return std::uint32_t(State >> 33) % bound;
+    }
+
+private:
+    std::uint64_t State;
+};
+
+std::vector<TMove> LegalMoves(TGame &game) {
+    std::vector<TMove> moves;
+    for (int from = 0; from < 64; ++from) {
+        for (int to = 0; to < 64; ++to) {
+            if (from != to && game.TryMove(from, to, NoPromotion, false))
+                moves.push_back({from, to});
+        }
+    }
+    return moves;
+}
+
+struct TGameFeatures {
+    int Castlings = 0;
+    int EnPassants = 0;
+    int Promotions = 0;
+};
+
+bool IsSpecial(const TGame &game, TMove move) {
+    const TPieces *piece = game.Board->Squares[move.From]->Piece;
+    if (piece->Kind == King)
+        return std::abs(move.From - move.To) == 2;
+    if (piece->Kind != Pawn)
+        return false;
+    const int row = move.To / 8;
+    const bool diagonalOntoEmpty =
+        move.From % 8 != move.To % 8 && !game.Board->Squares[move.To]->Piece;
+    return row == 0 || row == 7 || diagonalOntoEmpty;
+}
+
+// Plays `plies` moves chosen at random among the legal ones, taking castling, en passant and
+// promotion whenever they come up and never a move that ends the game early.
+std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatures &features) {
+    TRandom random(seed);
+    TGame game;
+    const char *promotions = "QRKB";
+    for (int ply = 0; ply < plies; ++ply) {
+        std::vector<TMove> moves = LegalMoves(game);
+        std::vector<TMove> special;
+        for (const TMove move : moves) {
+            if (IsSpecial(game, move))
+                special.push_back(move);
+        }
+        // Pawns go forward more often than other pieces, so that promotions happen.
+        bool played = false;
+        for (int attempt = 0; attempt < 32 && !played; ++attempt) {
+            const std::vector<TMove> &pool = !special.empty() && attempt == 0 ? special : moves;
+            const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
+            const TPieces *piece = game.Board->Squares[move.From]->Piece;
+            const bool pawn = piece->Kind == Pawn;
+            const bool castling = piece->Kind == King && std::abs(move.From - move.To) == 2;
+            const bool enPassant =
+                IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
+            const bool promotion = pawn && (move.To / 8 == 0 || move.To / 8 == 7);
+            if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
+                continue;
+            const TPositionSnapshot before(game);
+            game.TryMove(move.From, move.To, QChar::fromLatin1(promotions[random.Below(4)]), true);
+            if (game.HasNoLegalMove(game.SideToMove)) {
+                before.Restore(game); // the game must go on
+                continue;
+            }
+            features.Castlings += castling;
+            features.EnPassants += enPassant;
+            features.Promotions += promotion;
+            played = true;
+        }
+        if (!played)
+            return std::nullopt;
+    }
+    return game.MoveRecord;
+}
+
+// The first seed whose game has at least one of each special move.
+QStringList LongGame(int plies, TGameFeatures &features) {
+    for (std::uint64_t seed = 1;; ++seed) {
+        features = {};
+        const std::optional<QStringList> record = RandomGame(seed, plies, features);
+        if (record && features.Castlings && features.EnPassants && features.Promotions >= 2)
+            return *record;
+    }
+}
+
+void MatedScan(benchmark::State &state) {
+    // Fool's mate: White, with all sixteen pieces, has no legal move, so every pair is tried.
+    TGame game;
+    game.ReplayMoves({"13>21", "52>36", "14>30", "59>31"});
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game.HasNoLegalMove(game.SideToMove));
+    if (!game.HasNoLegalMove(game.SideToMove))
+        state.SkipWithError("the position is not mate");
+}
+BENCHMARK(MatedScan)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void Replay300(benchmark::State &state) {
+    TGameFeatures features;
+    const QStringList record = LongGame(300, features);
+    state.counters["castlings"] = features.Castlings;
+    state.counters["en_passant"] = features.EnPassants;
+    state.counters["promotions"] = features.Promotions;
+    TGame game;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(game.ReplayMoves(record));
+    if (!game.ReplayMoves(record) || game.MoveRecord != record)
+        state.SkipWithError("the long game does not replay");
+}
+BENCHMARK(Replay300)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void PerftKiwipete3(benchmark::State &state) {
+    TGame game;
+    SetUpFromFen(game, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+    quint64 count = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(count = Perft(game, 3));
+    if (count != 97862)
+        state.SkipWithError("wrong count");
+}
+BENCHMARK(PerftKiwipete3)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+BENCHMARK_MAIN();
