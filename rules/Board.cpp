@@ -8,7 +8,9 @@ namespace {
 constexpr std::array<std::uint8_t, 8> BackRank = {Rook, Knight, Bishop, Queen,
                                                   King, Bishop, Knight, Rook};
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 
@@ -45,7 +47,8 @@ int TBoard::IndexOf(int column, int row) const {
 }
 
 int TBoard::CountOnLine(int column1, int row1, int column2, int row2) const {
-    if (IndexOf(column1, row1) != row1 * 8 + column1 || IndexOf(column2, row2) != row2 * 8 + column2)
+    if (IndexOf(column1, row1) != row1 * 8 + column1 ||
+        IndexOf(column2, row2) != row2 * 8 + column2)
         return 0; // off the board: no squares to count
     const int dx = column2 - column1;
     const int dy = row2 - row1;
@@ -79,7 +82,9 @@ TPieces *TBoard::PutPiece(int index, std::uint8_t color, std::uint8_t kind) {
     return piece;
 }
 
-TGame::TGame() : Board(std::make_unique<TBoard>()) { Reset(); }
+TGame::TGame() : Board(std::make_unique<TBoard>()) {
+    Reset();
+}
 
 TGame::~TGame() = default;
 

@@ -45,7 +45,8 @@ bool ParsePlacement(QStringView text, TFenPosition &position, QString *error) {
                 break;
         }
         if (column != 8)
-            return Fail(error, QStringLiteral("rank %1 does not hold exactly 8 squares").arg(row + 1));
+            return Fail(error,
+                        QStringLiteral("rank %1 does not hold exactly 8 squares").arg(row + 1));
     }
     return true;
 }

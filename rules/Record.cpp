@@ -73,7 +73,8 @@ std::optional<TBadEntry> FindBadEntry(const QStringList &entries) {
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const std::optional<TRecordEntry> move = ParseRecordEntry(entries[i]);
         if (!move)
-            return TBadEntry{int(i), QStringLiteral("not a move of the form from>to with squares 0..63")};
+            return TBadEntry{int(i),
+                             QStringLiteral("not a move of the form from>to with squares 0..63")};
         if (!game.TryMove(move->From, move->To, move->Promotion, true))
             return TBadEntry{int(i), QStringLiteral("not a legal move in this position")};
     }

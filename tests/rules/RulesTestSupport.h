@@ -15,8 +15,8 @@ inline int Square(QStringView name) {
 
 // "e2e4" -> "12>28", "a7a8q" -> "48>56,Q" (the record's letters: Q, R, K for the knight, B).
 inline QString Entry(QStringView move) {
-    QString entry = QString::number(Square(move.mid(0, 2))) + u'>' +
-                    QString::number(Square(move.mid(2, 2)));
+    QString entry =
+        QString::number(Square(move.mid(0, 2))) + u'>' + QString::number(Square(move.mid(2, 2)));
     if (move.size() == 5)
         entry += u',' + move[4].toUpper();
     return entry;
@@ -64,9 +64,8 @@ inline QString PositionOf(const TGame &game) {
 // Everything a move may change, down to which piece object stands where.
 struct TFullState {
     explicit TFullState(const TGame &game)
-        : SideToMove(game.SideToMove),
-          Castling{game.WhiteCastleShort, game.WhiteCastleLong, game.BlackCastleShort,
-                   game.BlackCastleLong},
+        : SideToMove(game.SideToMove), Castling{game.WhiteCastleShort, game.WhiteCastleLong,
+                                                game.BlackCastleShort, game.BlackCastleLong},
           EnPassantSquare(game.EnPassantSquare), MoveRecord(game.MoveRecord),
           Notation(game.Notation), GameMessage(game.GameMessage) {
         for (int i = 0; i < 64; ++i) {

@@ -35,75 +35,83 @@ void TestNotation::notation_data() {
     const QString check = QStringLiteral("Шах!");
     const QString mate = QStringLiteral("Мат!");
     const QString stalemate = QStringLiteral("Пат!");
-    QTest::newRow("first move") << start << "e2e4" << Lines({u"·1.·e2-e4"}) << "" << "12>28";
-    QTest::newRow("black reply")
-        << start << "e2e4 e7e5" << Lines({u"·1.·e2-e4····e7-e5"}) << "" << "52>36";
-    QTest::newRow("knights")
-        << start << "e2e4 e7e5 g1f3 b8c6"
-        << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Кg1-f3···Кb8-c6"}) << "" << "57>42";
+    QTest::newRow("first move") << start << "e2e4" << Lines({u"·1.·e2-e4"}) << ""
+                                << "12>28";
+    QTest::newRow("black reply") << start << "e2e4 e7e5" << Lines({u"·1.·e2-e4····e7-e5"}) << ""
+                                 << "52>36";
+    QTest::newRow("knights") << start << "e2e4 e7e5 g1f3 b8c6"
+                             << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Кg1-f3···Кb8-c6"}) << ""
+                             << "57>42";
     QTest::newRow("short castling, fifth move")
         << start << "e2e4 d7d6 g1f3 b8c6 f1c4 c8e6 d2d3 d8d7 e1g1"
         << Lines({u"·1.·e2-e4····d7-d6", u"·2.·Кg1-f3···Кb8-c6", u"·3.·Сf1-c4···Сc8-e6",
                   u"·4.·d2-d3····Фd8-d7", u"·5.·0-0···"})
-        << "" << "4>6";
+        << ""
+        << "4>6";
     QTest::newRow("long castling reply")
         << start << "e2e4 d7d6 g1f3 b8c6 f1c4 c8e6 d2d3 d8d7 e1g1 e8c8"
         << Lines({u"·1.·e2-e4····d7-d6", u"·2.·Кg1-f3···Кb8-c6", u"·3.·Сf1-c4···Сc8-e6",
                   u"·4.·d2-d3····Фd8-d7", u"·5.·0-0······0-0-0·"})
-        << "" << "60>58";
+        << ""
+        << "60>58";
     QTest::newRow("en passant, seventh move")
         << start << "e2e4 a7a6 e4e5 a6a5 h2h3 h7h6 h3h4 h6h5 a2a3 a5a4 b2b3 d7d5 e5d6"
         << Lines({u"·1.·e2-e4····a7-a6", u"·2.·e4-e5····a6-a5", u"·3.·h2-h3····h7-h6",
                   u"·4.·h3-h4····h6-h5", u"·5.·a2-a3····a5-a4", u"·6.·b2-b3····d7-d5",
                   u"·7.·e5xd6"})
-        << "" << "36>43";
+        << ""
+        << "36>43";
     const QString shuffle = "e2e4 d7d6 g1f3 b7b5 f3g1 g8f6 g1f3 f6g8 f3g1 g8f6 g1f3 f6g8 "
                             "f3g1 g8f6 g1f3 f6g8 f3g1 g8f6 f1b5";
-    const QStringList tenMoves =
-        Lines({u"·1.·e2-e4····d7-d6", u"·2.·Кg1-f3···b7-b5", u"·3.·Кf3-g1···Кg8-f6",
-               u"·4.·Кg1-f3···Кf6-g8", u"·5.·Кf3-g1···Кg8-f6", u"·6.·Кg1-f3···Кf6-g8",
-               u"·7.·Кf3-g1···Кg8-f6", u"·8.·Кg1-f3···Кf6-g8", u"·9.·Кf3-g1···Кg8-f6",
-               u"10.·Сf1xb5+"});
+    const QStringList tenMoves = Lines(
+        {u"·1.·e2-e4····d7-d6", u"·2.·Кg1-f3···b7-b5", u"·3.·Кf3-g1···Кg8-f6",
+         u"·4.·Кg1-f3···Кf6-g8", u"·5.·Кf3-g1···Кg8-f6", u"·6.·Кg1-f3···Кf6-g8",
+         u"·7.·Кf3-g1···Кg8-f6", u"·8.·Кg1-f3···Кf6-g8", u"·9.·Кf3-g1···Кg8-f6", u"10.·Сf1xb5+"});
     QTest::newRow("check, tenth move") << start << shuffle << tenMoves << check << "5>33";
     QStringList replied = tenMoves;
     replied.last() = QStringLiteral("10. Сf1xb5+  c7-c6");
-    QTest::newRow("reply clears the message") << start << shuffle + " c7c6" << replied << "" << "50>42";
-    QTest::newRow("fool's mate")
-        << start << "f2f3 e7e5 g2g4 d8h4"
-        << Lines({u"·1.·f2-f3····e7-e5", u"·2.·g2-g4····Фd8-h4x"}) << mate << "59>31";
-    QTest::newRow("scholar's mate")
-        << start << "e2e4 e7e5 f1c4 b8c6 d1h5 g8f6 h5f7"
-        << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Сf1-c4···Кb8-c6", u"·3.·Фd1-h5···Кg8-f6",
-                  u"·4.·Фh5xf7x"})
-        << mate << "39>53";
+    QTest::newRow("reply clears the message") << start << shuffle + " c7c6" << replied << ""
+                                              << "50>42";
+    QTest::newRow("fool's mate") << start << "f2f3 e7e5 g2g4 d8h4"
+                                 << Lines({u"·1.·f2-f3····e7-e5", u"·2.·g2-g4····Фd8-h4x"}) << mate
+                                 << "59>31";
+    QTest::newRow("scholar's mate") << start << "e2e4 e7e5 f1c4 b8c6 d1h5 g8f6 h5f7"
+                                    << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Сf1-c4···Кb8-c6",
+                                              u"·3.·Фd1-h5···Кg8-f6", u"·4.·Фh5xf7x"})
+                                    << mate << "39>53";
     QTest::newRow("king step") << start << "e2e4 e7e5 e1e2"
-                               << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Крe1-e2"}) << "" << "4>12";
+                               << Lines({u"·1.·e2-e4····e7-e5", u"·2.·Крe1-e2"}) << ""
+                               << "4>12";
     QTest::newRow("capture promotes to queen with check")
-        << "5r1k/4P3/8/8/8/8/8/4K3 w - - 0 1" << "e7f8q" << Lines({u"·1.·e7xf8Ф+"}) << check
-        << "52>61,Q";
-    QTest::newRow("knight promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1" << "a7a8k"
-                                      << Lines({u"·1.·a7-a8К"}) << "" << "48>56,K";
-    QTest::newRow("rook promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1" << "a7a8r"
-                                    << Lines({u"·1.·a7-a8Л+"}) << check << "48>56,R";
-    QTest::newRow("bishop promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1" << "a7a8b"
-                                      << Lines({u"·1.·a7-a8С"}) << "" << "48>56,B";
+        << "5r1k/4P3/8/8/8/8/8/4K3 w - - 0 1"
+        << "e7f8q" << Lines({u"·1.·e7xf8Ф+"}) << check << "52>61,Q";
+    QTest::newRow("knight promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1"
+                                      << "a7a8k" << Lines({u"·1.·a7-a8К"}) << ""
+                                      << "48>56,K";
+    QTest::newRow("rook promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1"
+                                    << "a7a8r" << Lines({u"·1.·a7-a8Л+"}) << check << "48>56,R";
+    QTest::newRow("bishop promotion") << "8/P7/8/8/8/8/8/k3K3 w - - 0 1"
+                                      << "a7a8b" << Lines({u"·1.·a7-a8С"}) << ""
+                                      << "48>56,B";
     QTest::newRow("short castling with check")
-        << "5k2/8/8/8/8/8/8/4K2R w K - 0 1" << "e1g1" << Lines({u"·1.·0-0···+"}) << check
-        << "4>6";
+        << "5k2/8/8/8/8/8/8/4K2R w K - 0 1"
+        << "e1g1" << Lines({u"·1.·0-0···+"}) << check << "4>6";
     QTest::newRow("long castling with check")
-        << "3k4/8/8/8/8/8/8/R3K3 w Q - 0 1" << "e1c1" << Lines({u"·1.·0-0-0·+"}) << check
-        << "4>2";
-    QTest::newRow("stalemate") << "k7/8/8/2Q5/8/8/8/7K w - - 0 1" << "c5b6"
-                               << Lines({u"·1.·Фc5-b6="}) << stalemate << "34>41";
+        << "3k4/8/8/8/8/8/8/R3K3 w Q - 0 1"
+        << "e1c1" << Lines({u"·1.·0-0-0·+"}) << check << "4>2";
+    QTest::newRow("stalemate") << "k7/8/8/2Q5/8/8/8/7K w - - 0 1"
+                               << "c5b6" << Lines({u"·1.·Фc5-b6="}) << stalemate << "34>41";
     QTest::newRow("white half of 12 gets one blank")
-        << "8/8/8/8/8/8/4p3/R3K2k w - - 0 1" << "e1e2 h1h2"
-        << Lines({u"·1.·Крe1xe2+·Крh1-h2"}) << "" << "7>15";
+        << "8/8/8/8/8/8/4p3/R3K2k w - - 0 1"
+        << "e1e2 h1h2" << Lines({u"·1.·Крe1xe2+·Крh1-h2"}) << ""
+        << "7>15";
     QTest::newRow("stalemate by black")
-        << "7K/8/8/5q2/8/8/8/k7 b - - 0 1" << "f5g6"
-        << Lines({u"·1.·...······Фf5-g6="}) << stalemate << "37>46";
+        << "7K/8/8/5q2/8/8/8/k7 b - - 0 1"
+        << "f5g6" << Lines({u"·1.·...······Фf5-g6="}) << stalemate << "37>46";
     QTest::newRow("game set up with black to move")
-        << "4k3/8/8/8/8/7r/8/K7 b - - 0 1" << "h3h2 a1b1"
-        << Lines({u"·1.·...······Лh3-h2", u"·2.·Крa1-b1"}) << "" << "0>1";
+        << "4k3/8/8/8/8/7r/8/K7 b - - 0 1"
+        << "h3h2 a1b1" << Lines({u"·1.·...······Лh3-h2", u"·2.·Крa1-b1"}) << ""
+        << "0>1";
 }
 
 void TestNotation::notation() {

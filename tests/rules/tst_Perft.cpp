@@ -13,7 +13,8 @@ const QString Kiwipete =
 const QString Position3 = QStringLiteral("8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1");
 const QString Position4 =
     QStringLiteral("r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1");
-const QString Position5 = QStringLiteral("rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8");
+const QString Position5 =
+    QStringLiteral("rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8");
 const QString Position6 =
     QStringLiteral("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
 
@@ -44,12 +45,9 @@ void TestPerft::perft_data() {
         QString fen;
         std::array<quint64, 3> counts;
     } positions[] = {
-        {"initial", Initial, {20, 400, 8902}},
-        {"kiwipete", Kiwipete, {48, 2039, 97862}},
-        {"position 3", Position3, {14, 191, 2812}},
-        {"position 4", Position4, {6, 264, 9467}},
-        {"position 5", Position5, {44, 1486, 62379}},
-        {"position 6", Position6, {46, 2079, 89890}},
+        {"initial", Initial, {20, 400, 8902}},        {"kiwipete", Kiwipete, {48, 2039, 97862}},
+        {"position 3", Position3, {14, 191, 2812}},   {"position 4", Position4, {6, 264, 9467}},
+        {"position 5", Position5, {44, 1486, 62379}}, {"position 6", Position6, {46, 2079, 89890}},
     };
     for (const auto &position : positions) {
         for (int depth = 1; depth <= 3; ++depth) {
@@ -115,7 +113,8 @@ void TestPerft::fenRoundTrip_data() {
     QTest::addColumn<QString>("fen");
     for (const QString &fen : {Initial, Kiwipete, Position3, Position4, Position5, Position6})
         QTest::newRow(qPrintable(fen)) << fen;
-    QTest::newRow("en passant e6") << "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2";
+    QTest::newRow("en passant e6")
+        << "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2";
     QTest::newRow("en passant c3") << "rnbqkbnr/pppppppp/8/8/2P5/8/PP1PPPPP/RNBQKBNR b KQkq c3 0 1";
 }
 
@@ -162,7 +161,8 @@ void TestPerft::badFen_data() {
         << "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e6 0 2";
     QTest::newRow("en passant without pawn")
         << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq e3 0 1";
-    QTest::newRow("negative counter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - -1 1";
+    QTest::newRow("negative counter")
+        << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - -1 1";
     QTest::newRow("word counter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 x";
     QTest::newRow("no kings") << "8/8/8/8/8/8/8/8 w - - 0 1";
     QTest::newRow("two white kings") << "4k3/8/8/8/8/8/8/3KK3 w - - 0 1";

@@ -2,7 +2,6 @@
 #include "RulesTestSupport.h"
 
 #include <QtTest>
-
 #include <set>
 
 class TestPosition : public QObject {
@@ -77,18 +76,42 @@ void TestPosition::countOnLine_data() {
     QTest::addColumn<QString>("first");
     QTest::addColumn<QString>("second");
     QTest::addColumn<int>("count");
-    QTest::newRow("square to itself") << "" << "e2" << "e2" << 1;
-    QTest::newRow("empty square to itself") << "" << "e4" << "e4" << 0;
-    QTest::newRow("knight's jump") << "" << "g1" << "f3" << 0;
-    QTest::newRow("no shared line") << "" << "a1" << "c2" << 0;
-    QTest::newRow("long diagonal") << "" << "a1" << "h8" << 4;
-    QTest::newRow("long diagonal reversed") << "" << "h8" << "a1" << 4;
-    QTest::newRow("falling diagonal") << "" << "a8" << "h1" << 4;
-    QTest::newRow("back rank e1-h1") << "" << "e1" << "h1" << 4;
-    QTest::newRow("e1-h1 with f1 and g1 gone") << "e2e4 e7e5 g1f3 b8c6 f1c4 g8f6" << "e1" << "h1" << 2;
-    QTest::newRow("file a") << "" << "a1" << "a8" << 4;
-    QTest::newRow("file a reversed") << "" << "a7" << "a2" << 2;
-    QTest::newRow("empty stretch") << "" << "a3" << "h3" << 0;
+    QTest::newRow("square to itself") << ""
+                                      << "e2"
+                                      << "e2" << 1;
+    QTest::newRow("empty square to itself") << ""
+                                            << "e4"
+                                            << "e4" << 0;
+    QTest::newRow("knight's jump") << ""
+                                   << "g1"
+                                   << "f3" << 0;
+    QTest::newRow("no shared line") << ""
+                                    << "a1"
+                                    << "c2" << 0;
+    QTest::newRow("long diagonal") << ""
+                                   << "a1"
+                                   << "h8" << 4;
+    QTest::newRow("long diagonal reversed") << ""
+                                            << "h8"
+                                            << "a1" << 4;
+    QTest::newRow("falling diagonal") << ""
+                                      << "a8"
+                                      << "h1" << 4;
+    QTest::newRow("back rank e1-h1") << ""
+                                     << "e1"
+                                     << "h1" << 4;
+    QTest::newRow("e1-h1 with f1 and g1 gone") << "e2e4 e7e5 g1f3 b8c6 f1c4 g8f6"
+                                               << "e1"
+                                               << "h1" << 2;
+    QTest::newRow("file a") << ""
+                            << "a1"
+                            << "a8" << 4;
+    QTest::newRow("file a reversed") << ""
+                                     << "a7"
+                                     << "a2" << 2;
+    QTest::newRow("empty stretch") << ""
+                                   << "a3"
+                                   << "h3" << 0;
 }
 
 void TestPosition::countOnLine() {
@@ -140,26 +163,23 @@ void TestPosition::attackedSquares_data() {
     QTest::addColumn<int>("attacker");
     QTest::addColumn<QStringList>("attacked"); // every square attacked, in any order
     QTest::newRow("rook a1, open file and rank")
-        << "Ra1" << int(White)
-        << QStringList{"a2", "a3", "a4", "a5", "a6", "a7", "a8", "b1", "c1", "d1", "e1", "f1",
-                       "g1", "h1"};
+        << "Ra1" << int(White) << QStringList{"a2", "a3", "a4", "a5", "a6", "a7", "a8",
+                                              "b1", "c1", "d1", "e1", "f1", "g1", "h1"};
     QTest::newRow("rook a1 reaches a king on a8")
-        << "Ra1 ka8" << int(White)
-        << QStringList{"a2", "a3", "a4", "a5", "a6", "a7", "a8", "b1", "c1", "d1", "e1", "f1",
-                       "g1", "h1"};
+        << "Ra1 ka8" << int(White) << QStringList{"a2", "a3", "a4", "a5", "a6", "a7", "a8",
+                                                  "b1", "c1", "d1", "e1", "f1", "g1", "h1"};
     QTest::newRow("rook a1 blocked on a5 by a black piece")
         << "Ra1 pa5 ka8" << int(White)
         << QStringList{"a2", "a3", "a4", "a5", "b1", "c1", "d1", "e1", "f1", "g1", "h1"};
     QTest::newRow("rook a1 blocked on a5 by a white piece")
-        << "Ra1 Na5" << int(White)
-        << QStringList{"a2", "a3", "a4", "a5", "b1", "c1", "d1", "e1", "f1", "g1", "h1",
-                       "b7", "c6", "c4", "b3"};
-    QTest::newRow("bishop c1")
-        << "Bc1" << int(White) << QStringList{"b2", "a3", "d2", "e3", "f4", "g5", "h6"};
+        << "Ra1 Na5" << int(White) << QStringList{"a2", "a3", "a4", "a5", "b1", "c1", "d1", "e1",
+                                                  "f1", "g1", "h1", "b7", "c6", "c4", "b3"};
+    QTest::newRow("bishop c1") << "Bc1" << int(White)
+                               << QStringList{"b2", "a3", "d2", "e3", "f4", "g5", "h6"};
     QTest::newRow("queen d4 hemmed in")
         << "Qd4 Pd5 pc3 Pe4 pe3" << int(White)
-        << QStringList{"d5", "c3", "e4", "e3", "d3", "d2", "d1", "c4", "b4", "a4", "c5", "b6",
-                       "a7", "e5", "f6", "g7", "h8", "c6", "e6", "f5"};
+        << QStringList{"d5", "c3", "e4", "e3", "d3", "d2", "d1", "c4", "b4", "a4",
+                       "c5", "b6", "a7", "e5", "f6", "g7", "h8", "c6", "e6", "f5"};
     QTest::newRow("white pawn e4") << "Pe4" << int(White) << QStringList{"d5", "f5"};
     QTest::newRow("black pawn e5") << "pe5" << int(Black) << QStringList{"d4", "f4"};
     QTest::newRow("pawns on the edge files do not wrap")
@@ -168,9 +188,8 @@ void TestPosition::attackedSquares_data() {
         << "pa5 ph5" << int(Black) << QStringList{"b4", "g4"};
     QTest::newRow("knight g1") << "Ng1" << int(White) << QStringList{"e2", "f3", "h3"};
     // The king's test also covers its own square; nothing asks about that square.
-    QTest::newRow("king e4")
-        << "Ke4" << int(White)
-        << QStringList{"d3", "e3", "f3", "d4", "e4", "f4", "d5", "e5", "f5"};
+    QTest::newRow("king e4") << "Ke4" << int(White)
+                             << QStringList{"d3", "e3", "f3", "d4", "e4", "f4", "d5", "e5", "f5"};
     QTest::newRow("black pieces ignored for white") << "ra1 nb1" << int(White) << QStringList{};
 }
 
@@ -204,16 +223,18 @@ void TestPosition::noLegalMove_data() {
     QTest::addColumn<bool>("blackHasNone");
     QTest::addColumn<bool>("sideToMoveAttacked");
     // Only the side to move can have a move: the other colour always has none.
-    QTest::newRow("initial position") << "" << "" << false << true << false;
-    QTest::newRow("after e2-e4") << "" << "e2e4" << true << false << false;
-    QTest::newRow("stalemate, queen b6")
-        << "k7/8/1Q6/8/8/8/8/7K b - - 0 1" << "" << true << true << false;
-    QTest::newRow("scholar's mate") << "" << "e2e4 e7e5 f1c4 b8c6 d1h5 g8f6 h5f7" << true << true
-                                    << true;
-    QTest::newRow("check with a way out")
-        << "" << "e2e4 f7f5 d1h5" << true << false << true;
-    QTest::newRow("only move is to take the checker")
-        << "7k/6Q1/8/8/8/8/8/K7 b - - 0 1" << "" << true << false << true;
+    QTest::newRow("initial position") << ""
+                                      << "" << false << true << false;
+    QTest::newRow("after e2-e4") << ""
+                                 << "e2e4" << true << false << false;
+    QTest::newRow("stalemate, queen b6") << "k7/8/1Q6/8/8/8/8/7K b - - 0 1"
+                                         << "" << true << true << false;
+    QTest::newRow("scholar's mate") << ""
+                                    << "e2e4 e7e5 f1c4 b8c6 d1h5 g8f6 h5f7" << true << true << true;
+    QTest::newRow("check with a way out") << ""
+                                          << "e2e4 f7f5 d1h5" << true << false << true;
+    QTest::newRow("only move is to take the checker") << "7k/6Q1/8/8/8/8/8/K7 b - - 0 1"
+                                                      << "" << true << false << true;
 }
 
 void TestPosition::noLegalMove() {

@@ -11,7 +11,7 @@
 namespace {
 
 // A White pawn walks from a2 to b7, taking on b5, a6 and b7, and then takes the rook on a8.
-const QStringList PromotionGame = {"8>24",  "49>33", "24>33", "48>40", "33>40",
+const QStringList PromotionGame = {"8>24",  "49>33", "24>33", "48>40",  "33>40",
                                    "58>49", "40>49", "55>47", "49>56,Q"};
 const QStringList FoolsMate = {"13>21", "52>36", "14>30", "59>31"};
 
@@ -100,9 +100,9 @@ void TestRecord::replay_data() {
     QTest::addColumn<QString>("position");
     const QString initial = QString::fromLatin1(StartFen).section(u' ', 0, 3);
     QTest::newRow("empty") << QStringList{} << true << QStringList{} << initial;
-    QTest::newRow("three moves")
-        << QStringList{"12>28", "52>36", "6>21"} << true << QStringList{"12>28", "52>36", "6>21"}
-        << "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
+    QTest::newRow("three moves") << QStringList{"12>28", "52>36", "6>21"} << true
+                                 << QStringList{"12>28", "52>36", "6>21"}
+                                 << "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
     QTest::newRow("suffix on a plain move is dropped")
         << QStringList{"12>28,Q"} << true << QStringList{"12>28"}
         << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";
@@ -110,18 +110,19 @@ void TestRecord::replay_data() {
         << Entries(u"e2e4 g8f6 e4e5 d7d5 e5d6 e7e6 g1f3 f8d6 f1c4 e8g8 e1g1") << true
         << Entries(u"e2e4 g8f6 e4e5 d7d5 e5d6 e7e6 g1f3 f8d6 f1c4 e8g8 e1g1")
         << "rnbq1rk1/ppp2ppp/3bpn2/8/2B5/5N2/PPPP1PPP/RNBQ1RK1 b - -";
-    QTest::newRow("illegal first move") << QStringList{"12>36"} << false << QStringList{} << initial;
+    QTest::newRow("illegal first move")
+        << QStringList{"12>36"} << false << QStringList{} << initial;
     QTest::newRow("black moves first") << QStringList{"52>36"} << false << QStringList{} << initial;
     QTest::newRow("empty entry in the middle")
         << QStringList{"12>28", "", "52>36"} << false << QStringList{} << initial;
-    QTest::newRow("empty entry at the end") << QStringList{"12>28", ""} << false << QStringList{}
-                                            << initial;
-    QTest::newRow("garbage later") << QStringList{"12>28", "52>36", "x"} << false << QStringList{}
-                                   << initial;
-    QTest::newRow("index out of range") << QStringList{"12>28", "52>99"} << false << QStringList{}
-                                        << initial;
-    QTest::newRow("move after mate") << FoolsMate + QStringList{"12>28"} << false << QStringList{}
-                                     << initial;
+    QTest::newRow("empty entry at the end")
+        << QStringList{"12>28", ""} << false << QStringList{} << initial;
+    QTest::newRow("garbage later")
+        << QStringList{"12>28", "52>36", "x"} << false << QStringList{} << initial;
+    QTest::newRow("index out of range")
+        << QStringList{"12>28", "52>99"} << false << QStringList{} << initial;
+    QTest::newRow("move after mate")
+        << FoolsMate + QStringList{"12>28"} << false << QStringList{} << initial;
 }
 
 void TestRecord::replay() {
@@ -193,15 +194,18 @@ void TestRecord::undo_data() {
     QTest::newRow("nothing to undo") << "" << 1 << initial << "";
     QTest::newRow("one move") << "e2e4" << 1 << initial << "";
     QTest::newRow("one half-move of two")
-        << "e2e4 e7e5" << 1 << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3" << "";
+        << "e2e4 e7e5" << 1 << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3"
+        << "";
     QTest::newRow("twice") << "e2e4 e7e5 g1f3" << 2
-                           << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3" << "";
-    QTest::newRow("back to a check") << "e2e4 f7f5 d1h5 g7g6" << 1
-                                     << "rnbqkbnr/ppppp1pp/8/5p1Q/4P3/8/PPPP1PPP/RNB1KBNR b KQkq -"
-                                     << QString::fromUtf16(u"Шах!");
-    QTest::newRow("castling taken back") << "e2e4 e7e5 g1f3 g8f6 f1c4 f8c5 e1g1" << 1
-                                         << "rnbqk2r/pppp1ppp/5n2/2b1p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq -"
-                                         << "";
+                           << "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3"
+                           << "";
+    QTest::newRow("back to a check")
+        << "e2e4 f7f5 d1h5 g7g6" << 1 << "rnbqkbnr/ppppp1pp/8/5p1Q/4P3/8/PPPP1PPP/RNB1KBNR b KQkq -"
+        << QString::fromUtf16(u"Шах!");
+    QTest::newRow("castling taken back")
+        << "e2e4 e7e5 g1f3 g8f6 f1c4 f8c5 e1g1" << 1
+        << "rnbqk2r/pppp1ppp/5n2/2b1p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq -"
+        << "";
 }
 
 void TestRecord::undo() {
@@ -240,8 +244,8 @@ void TestRecord::findBadEntry_data() {
     QTest::addColumn<int>("bad"); // -1: none
     QTest::newRow("all good") << QStringList{"12>28", "52>36", "6>21"} << -1;
     QTest::newRow("empty") << QStringList{} << -1;
-    QTest::newRow("promotion without letter") << PromotionGame.mid(0, 8) + QStringList{"49>56"}
-                                              << -1;
+    QTest::newRow("promotion without letter")
+        << PromotionGame.mid(0, 8) + QStringList{"49>56"} << -1;
     QTest::newRow("not an entry") << QStringList{"12>28", "e7e5"} << 1;
     QTest::newRow("illegal") << QStringList{"12>28", "12>28"} << 1;
     QTest::newRow("first") << QStringList{"12>36", "52>36"} << 0;
