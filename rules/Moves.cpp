@@ -52,6 +52,8 @@ void UpdateCastlingRights(const TBoard &board, std::uint8_t color, std::uint8_t 
 } // namespace
 
 bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
+    if (from < 0 || from > 63 || to < 0 || to > 63)
+        return false; // a square off the board is no move at all
     TBoard &board = *Board;
     TFields &origin = *board.Squares[from];
     TFields &target = *board.Squares[to];

@@ -10,6 +10,7 @@ private slots:
     void tryMove_data();
     void tryMove();
     void kingIsNeverTaken();
+    void squaresOffTheBoard();
     void promotionAsksHook_data();
     void promotionAsksHook();
 };
@@ -325,6 +326,15 @@ void TestMoves::kingIsNeverTaken() {
     QVERIFY(!game.TryMove(Square(u"e2"), Square(u"e8"), NoPromotion, false));
     QVERIFY(!game.TryMove(Square(u"e2"), Square(u"e8"), NoPromotion, true));
     QVERIFY(game.Board->Squares[Square(u"e8")]->Piece->Kind == King);
+}
+
+void TestMoves::squaresOffTheBoard() {
+    TGame game;
+    const TFullState before(game);
+    QVERIFY(!game.TryMove(-1, 16, NoPromotion, true));
+    QVERIFY(!game.TryMove(8, 64, NoPromotion, true));
+    QVERIFY(!game.TryMove(64, 8, NoPromotion, false));
+    QVERIFY(TFullState(game) == before);
 }
 
 void TestMoves::promotionAsksHook_data() {
