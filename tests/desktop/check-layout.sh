@@ -45,18 +45,16 @@ if grep -Eq '(src|href)="(https?:)?//' "$share/korvalen/help/index.html"; then
     fail "help page loads something from the network"
 fi
 
-# The desktop entry starts the installed program and names an icon and a MIME type that the
-# installation provides.
+# The desktop entry starts the installed program and names an icon that the installation
+# provides. It claims no MIME type: the program reads no command line, so "open with" would
+# start an empty board instead of the chosen game.
 desktop=$share/applications/$id.desktop
 value() { sed -n "s/^$1=//p" "$desktop" | head -n1; }
 [ "$(value Exec)" = korvalen ] || fail "Exec is '$(value Exec)', expected 'korvalen'"
 icon=$(value Icon)
 [ -f "$share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon is not installed"
 mime_type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$share/mime/packages/korvalen.xml")
-case ";$(value MimeType)" in
-    *";$mime_type;"*) ;;
-    *) fail "MimeType does not list $mime_type" ;;
-esac
+[ -z "$(value MimeType)" ] || fail "MimeType is claimed, but the program cannot open files it is given"
 
 # The metainfo launches this desktop entry.
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$share/metainfo/$id.metainfo.xml" \
