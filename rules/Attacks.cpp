@@ -45,10 +45,15 @@ bool TBoard::IsSquareAttacked(int column, int row, std::uint8_t attacker) const 
 }
 
 bool TBoard::IsKingAttacked(std::uint8_t color) const {
-    for (const auto &square : Squares) {
-        const TPieces *piece = square->Piece;
+    // There is one king of each colour, so the search may start from its own side of the
+    // board, where it mostly stands.
+    const int first = color == White ? 0 : 63;
+    const int step = color == White ? 1 : -1;
+    for (int i = first; i >= 0 && i < 64; i += step) {
+        const TFields &square = *Squares[i];
+        const TPieces *piece = square.Piece;
         if (piece && piece->Kind == King && piece->Color == color)
-            return IsSquareAttacked(square->Column, square->Row, Opponent(color));
+            return IsSquareAttacked(square.Column, square.Row, Opponent(color));
     }
     return false; // no king of that colour on the board
 }
@@ -59,7 +64,12 @@ bool TGame::HasNoLegalMove(std::uint8_t color) {
         if (!piece || piece->Color != color)
             continue;
         for (int to = 0; to < 64; ++to) {
-            if (to != from && TryMove(from, to, NoPromotion, false))
+            // TryMove refuses a move onto a piece of the mover's colour (and from == to) at
+            // once; skipping those here saves the call and finds the same answer.
+            const TPieces *target = Board->Squares[to]->Piece;
+            if (target && target->Color == color)
+                continue;
+            if (TryMove(from, to, NoPromotion, false))
                 return false;
         }
     }

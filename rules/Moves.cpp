@@ -5,11 +5,19 @@
 
 namespace {
 
-struct TCastling {
-    int KingFrom;
-    int KingTo;
-    int RookCorner;
-    int PassedColumn;
+// One move as TryMove sees it: the two squares, their distance and what kind of move it is.
+struct TMove {
+    int From;
+    int To;
+    TFields &Origin;
+    TFields &Target;
+    TPieces *Mover;
+    int Dx;
+    int Dy;
+    int Forward; // +1 rows for White, -1 for Black
+    bool Capture = false;
+    bool EnPassant = false;
+    bool Castling = false;
 };
 
 std::uint8_t KindOfLetter(QChar letter) {
@@ -24,6 +32,134 @@ std::uint8_t KindOfLetter(QChar letter) {
         return Bishop;
     default:
         return Pawn; // names no piece: the player is asked
+    }
+}
+
+// The shape shared by captures and quiet moves of every piece but the pawn (and castling).
+bool PieceShape(std::uint8_t kind, int dx, int dy) {
+    switch (kind) {
+    case King:
+        return dx <= 1 && dy <= 1;
+    case Queen:
+        return dx == dy || dx == 0 || dy == 0;
+    case Rook:
+        return dx == 0 || dy == 0;
+    case Knight:
+        return dx * dy == 2;
+    case Bishop:
+        return dx == dy;
+    default:
+        return false;
+    }
+}
+
+// A pawn's quiet move along its column: one row forward, or two from its start row. An
+// occupied square ahead makes the move a capture, and a capture demands a diagonal step, so a
+// pawn never takes straight ahead.
+bool PawnAdvance(const TMove &move) {
+    const int rows = (move.Target.Row - move.Origin.Row) * move.Forward;
+    const int startRow = move.Mover->Color == White ? 1 : 6;
+    if (rows < 0)
+        return false;
+    return move.Origin.Row == startRow ? rows <= 2 : rows == 1;
+}
+
+// Only on the reply to a double step, onto the square that pawn passed over.
+bool EnPassantShape(const TGame &game, const TMove &move) {
+    if (move.Dx != 1 || game.EnPassantSquare == -1 ||
+        move.Target.Row != move.Origin.Row + move.Forward ||
+        move.To != game.EnPassantSquare + 8 * move.Forward)
+        return false;
+    const TPieces *passed = game.Board->Squares[game.EnPassantSquare]->Piece;
+    return passed && passed->Kind == Pawn; // the marker always belongs to the opponent
+}
+
+bool IsCastlingShape(const TMove &move) {
+    const int homeRow = move.Mover->Color == White ? 0 : 7;
+    return move.Mover->Kind == King && move.Origin.Column == 4 && move.Origin.Row == homeRow &&
+           move.Target.Row == homeRow && (move.Target.Column == 6 || move.Target.Column == 2);
+}
+
+// The destination itself is judged later by the trial, like every other move. The cheap tests
+// come first; all of them only read the board, so their order does not change the answer.
+bool CastlingAllowed(const TGame &game, const TMove &move) {
+    const bool isShort = move.Target.Column == 6;
+    const std::uint8_t color = move.Mover->Color;
+    const std::uint8_t right = color == White
+                                   ? (isShort ? game.WhiteCastleShort : game.WhiteCastleLong)
+                                   : (isShort ? game.BlackCastleShort : game.BlackCastleLong);
+    if (!right)
+        return false;
+    const TBoard &board = *game.Board;
+    const int row = move.Origin.Row;
+    if (board.CountOnLine(4, row, isShort ? 7 : 0, row) != 2)
+        return false; // something stands between king and rook, or the rook is gone
+    if (board.IsKingAttacked(color))
+        return false;                                                      // out of check
+    return !board.IsSquareAttacked(isShort ? 5 : 3, row, Opponent(color)); // through check
+}
+
+bool CaptureAllowed(const TBoard &board, TMove &move) {
+    const TPieces *victim = move.Target.Piece;
+    if (victim->Color == move.Mover->Color)
+        return false; // also refuses from == to
+    move.Capture = true;
+    if (victim->Kind == King)
+        return false; // a king is never taken
+    const bool shape = move.Mover->Kind == Pawn
+                           ? move.Dx == 1 && move.Target.Row == move.Origin.Row + move.Forward
+                           : PieceShape(move.Mover->Kind, move.Dx, move.Dy);
+    return shape && board.CountOnLine(move.Origin.Column, move.Origin.Row, move.Target.Column,
+                                      move.Target.Row) <= 2;
+}
+
+bool QuietMoveAllowed(const TGame &game, TMove &move) {
+    bool shape = false;
+    if (move.Mover->Kind == Pawn) {
+        if (move.Dx == 0) {
+            shape = PawnAdvance(move);
+        } else {
+            shape = move.EnPassant = move.Capture = EnPassantShape(game, move);
+        }
+    } else {
+        move.Castling = IsCastlingShape(move);
+        shape = move.Castling || PieceShape(move.Mover->Kind, move.Dx, move.Dy);
+    }
+    // The path count keeps sliders and the double step from passing over pieces.
+    if (!shape || game.Board->CountOnLine(move.Origin.Column, move.Origin.Row, move.Target.Column,
+                                          move.Target.Row) > 1)
+        return false;
+    return !move.Castling || CastlingAllowed(game, move);
+}
+
+// Tries the move on the live board and puts the pieces back exactly. In castling the rook
+// stays where it is; en passant also lifts the taken pawn, so a pin along the row is seen.
+bool LeavesKingSafe(TGame &game, const TMove &move) {
+    TFields &takenSquare =
+        move.EnPassant ? *game.Board->Squares[game.EnPassantSquare] : move.Target;
+    TPieces *const taken = takenSquare.Piece;
+    takenSquare.Piece = nullptr; // for an ordinary move this is the destination, filled next
+    move.Target.Piece = move.Mover;
+    move.Origin.Piece = nullptr;
+    const bool safe = !game.Board->IsKingAttacked(game.SideToMove);
+    move.Target.Piece = nullptr; // empty again before an en-passant destination...
+    takenSquare.Piece = taken;   // ...or refilled with what stood there
+    move.Origin.Piece = move.Mover;
+    return safe;
+}
+
+void MovePieces(TGame &game, const TMove &move) {
+    TBoard &board = *game.Board;
+    move.Target.Piece = move.Mover; // whatever stood there leaves the board
+    move.Origin.Piece = nullptr;
+    if (move.EnPassant)
+        board.Squares[game.EnPassantSquare]->Piece = nullptr;
+    if (move.Mover->Kind == King && std::abs(move.From - move.To) == 2) {
+        const bool isShort = move.To > move.From;
+        TFields &rookFrom = *board.Squares[isShort ? move.From + 3 : move.From - 4];
+        TFields &rookTo = *board.Squares[isShort ? move.From + 1 : move.From - 1];
+        rookTo.Piece = rookFrom.Piece;
+        rookFrom.Piece = nullptr;
     }
 }
 
@@ -54,164 +190,42 @@ void UpdateCastlingRights(const TBoard &board, std::uint8_t color, std::uint8_t 
 bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     if (from < 0 || from > 63 || to < 0 || to > 63)
         return false; // a square off the board is no move at all
-    TBoard &board = *Board;
-    TFields &origin = *board.Squares[from];
-    TFields &target = *board.Squares[to];
+    TFields &origin = *Board->Squares[from];
+    TFields &target = *Board->Squares[to];
     TPieces *const mover = origin.Piece;
     if (!mover || mover->Color != SideToMove)
         return false;
 
-    const int fc = origin.Column;
-    const int fr = origin.Row;
-    const int tc = target.Column;
-    const int tr = target.Row;
-    const int dx = std::abs(tc - fc);
-    const int dy = std::abs(tr - fr);
-    const int forward = mover->Color == White ? 1 : -1;
-    bool capture = false;
-    bool enPassant = false;
-
-    // The cheap shape tests come before the path count; both only read the board, so their
-    // order does not change the answer.
-    if (TPieces *const victim = target.Piece) {
-        if (victim->Color == mover->Color)
-            return false; // also refuses from == to
-        capture = true;
-        if (victim->Kind == King)
-            return false; // a king is never taken
-        bool shape = false;
-        switch (mover->Kind) {
-        case King:
-            shape = dx <= 1 && dy <= 1;
-            break;
-        case Queen:
-            shape = dx == dy || dx == 0 || dy == 0;
-            break;
-        case Rook:
-            shape = dx == 0 || dy == 0;
-            break;
-        case Knight:
-            shape = dx * dy == 2;
-            break;
-        case Bishop:
-            shape = dx == dy;
-            break;
-        case Pawn:
-            shape = dx == 1 && tr == fr + forward;
-            break;
-        }
-        if (!shape || board.CountOnLine(fc, fr, tc, tr) > 2)
-            return false;
-    } else {
-        bool castling = false;
-        bool shape = false;
-        switch (mover->Kind) {
-        case King: {
-            const int homeRow = mover->Color == White ? 0 : 7;
-            castling = fc == 4 && fr == homeRow && tr == homeRow && (tc == 6 || tc == 2);
-            shape = castling || (dx <= 1 && dy <= 1);
-            break;
-        }
-        case Queen:
-            shape = dx == dy || dx == 0 || dy == 0;
-            break;
-        case Rook:
-            shape = dx == 0 || dy == 0;
-            break;
-        case Knight:
-            shape = dx * dy == 2;
-            break;
-        case Bishop:
-            shape = dx == dy;
-            break;
-        case Pawn:
-            if (dx == 0) {
-                // Never straight onto a piece: an occupied square ahead is a capture, and a
-                // capture demands a diagonal step.
-                const int startRow = mover->Color == White ? 1 : 6;
-                if ((tr - fr) * forward < 0)
-                    shape = false;
-                else if (fr == startRow)
-                    shape = (tr - fr) * forward <= 2;
-                else
-                    shape = tr == fr + forward;
-            } else {
-                // En passant: only on the reply to a double step, onto the square passed over.
-                shape = dx == 1 && EnPassantSquare != -1 && tr == fr + forward &&
-                        to == EnPassantSquare + 8 * forward &&
-                        board.Squares[EnPassantSquare]->Piece &&
-                        board.Squares[EnPassantSquare]->Piece->Kind == Pawn;
-                enPassant = shape;
-                capture = shape;
-            }
-            break;
-        }
-        if (!shape || board.CountOnLine(fc, fr, tc, tr) > 1)
-            return false;
-        if (castling) {
-            const bool isShort = tc == 6;
-            const std::uint8_t right = mover->Color == White
-                                           ? (isShort ? WhiteCastleShort : WhiteCastleLong)
-                                           : (isShort ? BlackCastleShort : BlackCastleLong);
-            if (!right)
-                return false;
-            if (board.CountOnLine(fc, fr, isShort ? 7 : 0, fr) != 2)
-                return false; // something stands between king and rook, or the rook is gone
-            const std::uint8_t enemy = Opponent(mover->Color);
-            if (board.IsKingAttacked(mover->Color))
-                return false; // castling out of check
-            if (board.IsSquareAttacked(isShort ? 5 : 3, fr, enemy))
-                return false; // castling through check
-            // The destination is judged by the trial below, like every other move.
-        }
-    }
-
-    // Trial on the live board. In castling the rook stays where it is.
-    TFields &takenSquare = enPassant ? *board.Squares[EnPassantSquare] : target;
-    TPieces *const taken = takenSquare.Piece;
-    target.Piece = mover;
-    origin.Piece = nullptr;
-    if (enPassant)
-        takenSquare.Piece = nullptr; // the row is opened, so a pin along it is seen
-    const bool legal = !board.IsKingAttacked(SideToMove);
-    if (enPassant)
-        target.Piece = nullptr;
-    origin.Piece = mover;
-    takenSquare.Piece = taken;
-
+    TMove move{from,
+               to,
+               origin,
+               target,
+               mover,
+               std::abs(target.Column - origin.Column),
+               std::abs(target.Row - origin.Row),
+               mover->Color == White ? 1 : -1};
+    const bool allowed =
+        target.Piece ? CaptureAllowed(*Board, move) : QuietMoveAllowed(*this, move);
+    if (!allowed)
+        return false;
+    const bool legal = LeavesKingSafe(*this, move);
     if (!apply || !legal)
         return legal;
 
     const std::uint8_t movedKind = mover->Kind;
-    if (movedKind == King && std::abs(from - to) == 2) {
-        target.Piece = mover;
-        origin.Piece = nullptr;
-        const int rookFrom = to > from ? from + 3 : from - 4;
-        const int rookTo = to > from ? from + 1 : from - 1;
-        board.Squares[rookTo]->Piece = board.Squares[rookFrom]->Piece;
-        board.Squares[rookFrom]->Piece = nullptr;
-    } else {
-        target.Piece = mover;
-        origin.Piece = nullptr;
-        if (enPassant)
-            takenSquare.Piece = nullptr;
-    }
-
-    TPieces *const arrived = target.Piece;
-    EnPassantSquare = arrived->Kind == Pawn && dy == 2 ? to : -1;
-
-    if (arrived->Kind == Pawn && (tr == 7 || tr == 0)) {
+    MovePieces(*this, move);
+    EnPassantSquare = mover->Kind == Pawn && move.Dy == 2 ? to : -1;
+    if (mover->Kind == Pawn && (target.Row == 7 || target.Row == 0)) {
         std::uint8_t kind = KindOfLetter(promotion);
         if (kind == Pawn)
-            kind = AskPromotion(tr == 7 ? White : Black);
+            kind = AskPromotion(target.Row == 7 ? White : Black);
         // The question may run an event loop: write into whatever stands there now.
         if (TPieces *const promoted = Board->Squares[to]->Piece)
             promoted->Kind = kind;
     }
-
     UpdateCastlingRights(*Board, White, WhiteCastleShort, WhiteCastleLong);
     UpdateCastlingRights(*Board, Black, BlackCastleShort, BlackCastleLong);
     SideToMove = Opponent(SideToMove);
-    RecordMove(movedKind, from, to, capture);
+    RecordMove(movedKind, from, to, move.Capture);
     return true;
 }

@@ -8,20 +8,20 @@ namespace {
 // Black's half of a line starts in this column (1-based: the white half is padded to 13).
 constexpr qsizetype WhiteHalfWidth = 13;
 
-QString PieceLetter(std::uint8_t kind) {
+QStringView PieceLetter(std::uint8_t kind) {
     switch (kind) {
     case King:
-        return QStringLiteral(u"Кр");
+        return u"Кр";
     case Queen:
-        return QStringLiteral(u"Ф");
+        return u"Ф";
     case Rook:
-        return QStringLiteral(u"Л");
+        return u"Л";
     case Knight:
-        return QStringLiteral(u"К");
+        return u"К";
     case Bishop:
-        return QStringLiteral(u"С");
+        return u"С";
     default:
-        return QString(); // a pawn is written by its squares alone
+        return {}; // a pawn is written by its squares alone
     }
 }
 
@@ -40,14 +40,23 @@ QLatin1StringView RecordSuffix(std::uint8_t kind) {
     }
 }
 
-QString SquareName(const TFields &square) {
-    const QChar name[] = {QChar(u'a' + square.Column), QChar(u'1' + square.Row)};
-    return QString(name, 2);
+// Appending in place keeps a replay from making a string for every piece of every line.
+void AppendSquareName(QString &text, const TFields &square) {
+    text += QChar(u'a' + square.Column);
+    text += QChar(u'1' + square.Row);
 }
 
-QString MoveNumber(qsizetype number) {
-    return (number < 10 ? QStringLiteral(" ") : QString()) + QString::number(number) +
-           QStringLiteral(". ");
+void AppendNumber(QString &text, qsizetype number) {
+    if (number >= 10)
+        AppendNumber(text, number / 10);
+    text += QChar(char16_t(u'0' + number % 10));
+}
+
+void AppendMoveNumber(QString &text, qsizetype number) {
+    if (number < 10)
+        text += u' ';
+    AppendNumber(text, number);
+    text += QLatin1StringView(". ");
 }
 
 } // namespace
@@ -58,21 +67,27 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     // One line per full move: in a game from the initial position this is the record's
     // length halved plus one, and it stays right in a game set up with Black to move.
     if (whiteMoved) {
-        line = MoveNumber(Notation.size() + 1);
-    } else {
+        line.reserve(2 * WhiteHalfWidth);
+        AppendMoveNumber(line, Notation.size() + 1);
+    } else if (Notation.isEmpty()) {
         // A game set up with Black to move has no white half to continue.
-        line = Notation.isEmpty() ? MoveNumber(1) + QStringLiteral("...") : Notation.constLast();
-        if (line.size() < WhiteHalfWidth)
-            line.append(QString(WhiteHalfWidth - line.size(), u' '));
+        line.reserve(2 * WhiteHalfWidth);
+        AppendMoveNumber(line, 1);
+        line += QLatin1StringView("...");
+    } else {
+        line = Notation.constLast();
+        line.reserve(2 * WhiteHalfWidth + line.size());
     }
+    if (!whiteMoved && line.size() < WhiteHalfWidth)
+        line.append(QString(WhiteHalfWidth - line.size(), u' '));
 
     if (kind == King && std::abs(from - to) == 2) {
-        line += to > from ? QStringLiteral("0-0   ") : QStringLiteral("0-0-0 ");
+        line += to > from ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
     } else {
         line += PieceLetter(kind);
-        line += SquareName(*Board->Squares[from]);
+        AppendSquareName(line, *Board->Squares[from]);
         line += capture ? u'x' : u'-';
-        line += SquareName(*Board->Squares[to]);
+        AppendSquareName(line, *Board->Squares[to]);
     }
 
     QLatin1StringView suffix;
@@ -102,7 +117,13 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     else
         Notation.last() = line;
 
-    MoveRecord.append(QString::number(from) + u'>' + QString::number(to) + suffix);
+    QString entry;
+    entry.reserve(8);
+    AppendNumber(entry, from);
+    entry += u'>';
+    AppendNumber(entry, to);
+    entry += suffix;
+    MoveRecord.append(entry);
 }
 
 void TGame::ShowGameMessage(const QString &text) {
