@@ -1,11 +1,13 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
+#include "ClientEndpoint.h"
 #include "PageControl.h"
 #include "PieceSelect.h"
 #include "Pictures.h"
 #include "Prompts.h"
 #include "Record.h"
+#include "ServerEndpoint.h"
 #include "Shape.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -43,7 +46,8 @@ QStringList SavedGameFilters() {
 namespace {
 
 constexpr QSize ClientSize(634, 468);
-constexpr int FlickerInterval = 200; // ms
+constexpr int FlickerInterval = 200;  // ms
+constexpr int ConnectInterval = 5000; // ms
 
 QColor GrayTextColor(const QWidget *widget) {
     return widget->palette().color(QPalette::Disabled, QPalette::WindowText).darker(140);
@@ -111,15 +115,22 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(folder), InstalledHelpFile(QString::fromUtf8(KORVALEN_INSTALLED_HELP)),
-      ilPieces(BoardPictures()), PromptsObject(std::make_unique<TPrompts>()) {
+      IsForeground([this] { return WindowIsActive(); }), ilPieces(BoardPictures()),
+      PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
     ConnectHandlers();
-    // The network settings are read and the stored role applied here, before the first game.
+    ApplyNetworkSettings();
     StartNewGame();
     tmFlicker->start();
+    tmConnect->start();
 }
 
-TMainForm::~TMainForm() = default;
+// The endpoints end with the window's children; no notification of theirs may reach a window
+// that is half gone.
+TMainForm::~TMainForm() {
+    ClientSocket->disconnect(this);
+    ServerSocket->disconnect(this);
+}
 
 void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {
     if (prompts)
@@ -159,6 +170,14 @@ void TMainForm::SetupComponents() {
     tmFlicker = new QTimer(this);
     tmFlicker->setObjectName(QStringLiteral("tmFlicker"));
     tmFlicker->setInterval(FlickerInterval);
+
+    ClientSocket = new TClientEndpoint(this);
+    ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
+    ServerSocket = new TServerEndpoint(this);
+    ServerSocket->setObjectName(QStringLiteral("ServerSocket"));
+    tmConnect = new QTimer(this);
+    tmConnect->setObjectName(QStringLiteral("tmConnect"));
+    tmConnect->setInterval(ConnectInterval);
 
     PieceSelectForm = new TPieceSelectForm(this);
     PieceSelectForm->hide();
@@ -307,6 +326,7 @@ void TMainForm::ConnectHandlers() {
     connect(btSave, &QPushButton::clicked, this, &TMainForm::btSaveClick);
     connect(btReturn, &QPushButton::clicked, this, &TMainForm::btReturnClick);
     connect(btHelp, &QPushButton::clicked, this, &TMainForm::btHelpClick);
+    ConnectNetworkHandlers();
 }
 
 void TMainForm::ShowAsUsable(QWidget *edit, bool usable) {
@@ -322,6 +342,11 @@ void TMainForm::ShowAsUsable(QWidget *edit, bool usable) {
 bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::ToolTip && !HintsShown)
         return true;
+    // The chat entry sends on Enter; the key itself stays with the edit.
+    if (watched == edChat && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        edChatKeyDown(key->key(), key->modifiers());
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -349,9 +374,7 @@ void TMainForm::FormPaint() {
 void TMainForm::StartNewGame() {
     CurrentGame = std::make_unique<TGame>();
     CurrentGame->GameMessageHook = [this](const QString &text) { edGameMessage->setText(text); };
-    CurrentGame->PromotionHook = [this](std::uint8_t color) {
-        return PieceSelectForm->AskPromotion(color);
-    };
+    CurrentGame->PromotionHook = [this](std::uint8_t color) { return AskPromotionPiece(color); };
     SelectedSquare = -1;
     pcMain->setCurrentWidget(tsBoard);
 }
@@ -443,8 +466,10 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
         }
         if (target >= 0) {
             if (SelectedSquare != -1) {
-                // May ask for the promotion piece; the event loop runs meanwhile.
+                // May ask for the promotion piece; the event loop runs meanwhile, and what
+                // the peer sent in that time is handled once the move has been played.
                 CurrentGame->TryMove(SelectedSquare, target, NoPromotion, true);
+                HandleHeldNetMessages();
                 SelectedSquare = -1;
             } else {
                 const TPieces *piece = CurrentGame->Board->Squares.at(target)->Piece;
@@ -582,6 +607,3 @@ void TMainForm::btLoadClick() {
         pcMain->setCurrentWidget(tsBoard); // showing the page redraws the board
 }
 
-// ---- Network ----------------------------------------------------------------------------------
-
-bool TMainForm::SendNetMessage(const QString &) { return false; }

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -28,9 +29,11 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class TBoardGrid;
+class TClientEndpoint;
 class TPageControl;
 class TPieceSelectForm;
 class TPrompts;
+class TServerEndpoint;
 class TShape;
 
 // Square colours of the board.
@@ -95,8 +98,30 @@ public:
     QString HelpFileName() const;
 
     // ---- Network --------------------------------------------------------------------------
-    // Hands one message to the connected peer; false when there is no connection.
+    // The settings file, found once at start-up.
+    QString IniFileName;
+    // Received messages that wait until the promotion dialog has closed and its move has
+    // been played, oldest first.
+    QStringList HeldNetMessages;
+    // Whether the program is in the foreground as far as this window is concerned: it, or a
+    // dialog of its own, is the active window. Tests replace it, since an off-screen window
+    // may or may not become active.
+    std::function<bool()> IsForeground;
+
+    void rbAsClientClick();
+    void tmConnectTimer();
+    void edServerIPChange();
+    void ConnectionOpened();
+    void ConnectionClosed();
+    // Hands one message to the connected peer and lets the event loop run 10000 passes; false
+    // at once when there is no connection.
     bool SendNetMessage(const QString &text);
+    void HandleNetMessage(const QString &text);
+    void edChatKeyDown(int key, Qt::KeyboardModifiers shift);
+    // The attention marker "Korvalen*" in the title while the program is in the background.
+    void SetAttention(bool flag);
+    void ApplicationEventsActivate();
+    void ApplicationEventsRestore();
 
     // An edit in its usable look (window colour) or its unusable one (button-face colour).
     static void ShowAsUsable(QWidget *edit, bool usable);
@@ -130,6 +155,9 @@ public:
     QPlainTextEdit *mmChat = nullptr;
     QLineEdit *edChat = nullptr;
     QTimer *tmFlicker = nullptr;
+    TClientEndpoint *ClientSocket = nullptr;
+    TServerEndpoint *ServerSocket = nullptr;
+    QTimer *tmConnect = nullptr;
     TPieceSelectForm *PieceSelectForm = nullptr;
     QList<QPixmap> ilPieces; // the twelve board pictures
 
@@ -137,6 +165,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void SetupComponents();
@@ -145,10 +174,25 @@ private:
     void SetupSideColumn();
     void SetupTabOrder();
     void ConnectHandlers();
+    void ConnectNetworkHandlers();
+    void ApplyNetworkSettings();
+    void SaveConnectionSettings();
+    std::uint8_t AskPromotionPiece(std::uint8_t color);
+    bool WaitsForPromotion(QChar kind) const;
+    void HandleHeldNetMessages();
+    void DispatchNetMessage(const QString &text);
+    void ReceiveMoveList(const QString &payload);
+    void ReceiveSelection(const QString &payload);
+    void ReceiveChat(const QString &payload);
+    void ReceiveTakeBack(const QString &payload);
+    void TakeBackLastMove();
+    bool WindowIsActive() const;
     QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
                                   const QString &picture, const QRect &geometry);
     void ShowFileProblem(const QString &caption, const QString &text);
 
     std::unique_ptr<TPrompts> PromptsObject;
     bool InFormPaint = false;
+    bool PromotionDialogOpen = false;
+    bool HandlingHeldNetMessages = false;
 };

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -57,6 +58,9 @@ struct TTestWindow {
         Prompts = prompts.get();
         Form->SetPrompts(std::move(prompts));
         Form->InstalledHelpFile.clear();
+        // Tests open the endpoints by calling the tick themselves; the 5-second timer would
+        // listen on the port of the settings file, the default one when there is none.
+        Form->tmConnect->stop();
         Form->show();
         QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
     }

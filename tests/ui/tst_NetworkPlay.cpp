@@ -1,0 +1,888 @@
+// Network play between windows over real loopback TCP: the settings file, the two roles and
+// their indicator, one shared game kept in step by presses on either board, the chat, the
+// negotiated take-back and the attention marker; and a raw socket of the test's own that
+// speaks the wire format byte by byte where a foreign peer may differ from the program.
+#include "BoardGrid.h"
+#include "ClientEndpoint.h"
+#include "Main.h"
+#include "PieceSelect.h"
+#include "ServerEndpoint.h"
+#include "Shape.h"
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QColor Green(0, 128, 0);
+const QColor Red(255, 0, 0);
+constexpr int Settle = 100; // ms: longer than the receiver's quiet time for unfinished messages
+
+// A port that is free now: the system picks it for a probe that closes again at once.
+quint16 FreePort() {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::Any, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+QByteArray Settings(quint16 port, const QByteArray &more = {}) {
+    return "[Network]\r\nPort=" + QByteArray::number(port) + "\r\n" + more;
+}
+
+QStringList Received(const QSignalSpy &spy) {
+    QStringList messages;
+    for (const QList<QVariant> &arguments : spy)
+        messages.append(QString::fromLatin1(arguments.at(0).toByteArray()));
+    return messages;
+}
+
+QStringList Lines(const QPlainTextEdit *memo) {
+    return memo->toPlainText().split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool ShowsUsable(const QWidget *edit) {
+    return edit->palette().color(QPalette::Base) ==
+           QApplication::palette(edit).color(QPalette::Base);
+}
+
+// A window with a settings file and a folder of its own; in the foreground unless told.
+struct TNetWindow {
+    explicit TNetWindow(const QByteArray &settings) {
+        if (!settings.isNull()) {
+            QFile file(IniPath());
+            if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
+                qFatal("cannot write the test's settings file");
+        }
+        Window = std::make_unique<TTestWindow>(Folder.path());
+        Window->Form->IsForeground = [this] { return Foreground; };
+    }
+    TMainForm *operator->() const { return Window->Form.get(); }
+    TMainForm &Form() const { return *Window->Form; }
+    TScriptedPrompts &Prompts() const { return *Window->Prompts; }
+    QString IniPath() const { return QDir(Folder.path()).filePath(QStringLiteral("Korvalen.ini")); }
+    QByteArray IniText() const {
+        QFile file(IniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Nothing can be written from now on: a folder stands where the file was.
+    void MakeSettingsUnwritable() const {
+        QFile::remove(IniPath());
+        QDir(Folder.path()).mkdir(QStringLiteral("Korvalen.ini"));
+    }
+
+    QTemporaryDir Folder;
+    std::unique_ptr<TTestWindow> Window;
+    bool Foreground = true;
+};
+
+// Opens the server's endpoint, then the client's, and waits for both to show the connection.
+void Connect(const TNetWindow &server, const TNetWindow &client) {
+    server->tmConnectTimer();
+    QVERIFY(server->ServerSocket->Active());
+    client->tmConnectTimer();
+    QTRY_COMPARE(client->shConnect->BrushColor(), Green);
+    QTRY_COMPARE(server->shConnect->BrushColor(), Green);
+}
+
+// A server window and a client window with the same free port, connected.
+struct TPair {
+    TPair()
+        : Port(FreePort()), Server(Settings(Port)),
+          Client(Settings(Port, "LastConnectAs=Client\r\n")) {
+        Connect(Server, Client);
+    }
+    quint16 Port;
+    TNetWindow Server;
+    TNetWindow Client;
+};
+
+// A foreign peer: a plain socket connected to a server window.
+struct TRawPeer {
+    explicit TRawPeer(const TNetWindow &window) {
+        window->tmConnectTimer();
+        QVERIFY(window->ServerSocket->Active());
+        Socket.connectToHost(QHostAddress::LocalHost, window->ServerSocket->ListeningPort());
+        QVERIFY(Socket.waitForConnected(5000));
+        QTRY_COMPARE(window->shConnect->BrushColor(), Green);
+    }
+    void Write(const QByteArray &bytes) {
+        Socket.write(bytes);
+        Socket.flush();
+    }
+    // Everything that has come from the window once the line has been quiet for a while.
+    QByteArray Take() {
+        QTest::qWait(Settle);
+        return Socket.readAll();
+    }
+    QTcpSocket Socket;
+};
+
+// Runs `action` on the promotion dialog as soon as it is up (it is modal: the caller is
+// inside its event loop by then).
+void WhenPieceDialogShows(const std::function<void(TPieceSelectForm *)> &action, int tries = 400) {
+    QTimer::singleShot(5, [action, tries] {
+        auto *dialog = qobject_cast<TPieceSelectForm *>(QApplication::activeModalWidget());
+        if (dialog)
+            action(dialog);
+        else if (tries > 0)
+            WhenPieceDialogShows(action, tries - 1);
+    });
+}
+
+// White's pawn on b7 with b8 empty and White to move.
+const QStringList BeforePromotion = {"9>25",  "48>32", "25>32", "49>41",
+                                     "32>41", "58>40", "41>49", "57>42"};
+
+QString MoveList(const QStringList &entries) { return u'l' + entries.join(u'|'); }
+
+} // namespace
+
+class TestNetworkPlay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpSettings_data();
+    void startUpSettings();
+    void connectTimerRunsFromCreation();
+    void connectionComesUp();
+    void settingsNotWritable_data();
+    void settingsNotWritable();
+    void connectionDropped_data();
+    void connectionDropped();
+    void sendReportsHandOver_data();
+    void sendReportsHandOver();
+
+    void moveAppearsOnTheOtherBoard();
+    void longerRecordWinsAfterNewGame_data();
+    void longerRecordWinsAfterNewGame();
+    void twoClientsOnOneServer();
+
+    void chat_data();
+    void chat();
+    void chatWithoutConnectionKeepsText();
+    void chatOnTheWire();
+    void takeBack_data();
+    void takeBack();
+    void attentionClearedByActivation_data();
+    void attentionClearedByActivation();
+
+    void messageCutAtEveryByte();
+    void messagesInOneWrite_data();
+    void messagesInOneWrite();
+    void emptyReadAndPeerLeaving();
+    void badLongerListKeepsGame_data();
+    void badLongerListKeepsGame();
+    void badSelection_data();
+    void badSelection();
+    void unknownMessages_data();
+    void unknownMessages();
+    void heldBackDuringPromotion_data();
+    void heldBackDuringPromotion();
+};
+
+// ---- Settings and roles -----------------------------------------------------------------------
+
+void TestNetworkPlay::startUpSettings_data() {
+    QTest::addColumn<QByteArray>("settings"); // null: no file
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("serverIP");
+    QTest::addColumn<bool>("asClient");
+
+    QTest::newRow("no file") << QByteArray() << 6464 << "127.0.0.1" << false;
+    QTest::newRow("client") << QByteArray("[Network]\nPort=7001\nServerIP=10.0.0.7\n"
+                                          "LastConnectAs=Client\n")
+                            << 7001 << "10.0.0.7" << true;
+    QTest::newRow("client in lower case")
+        << QByteArray("[Network]\nLastConnectAs=client\n") << 6464 << "127.0.0.1" << false;
+    QTest::newRow("leading zero") << QByteArray("[Network]\nPort=06465\n") << 6465 << "127.0.0.1"
+                                  << false;
+    // Not a port: neither endpoint ever opens, in particular the server does not listen on a
+    // port that the system picks.
+    QTest::newRow("letters") << QByteArray("[Network]\nPort=abc\n") << -1 << "127.0.0.1" << false;
+    QTest::newRow("empty port") << QByteArray("[Network]\nPort=\n") << -1 << "127.0.0.1" << false;
+    QTest::newRow("port zero") << QByteArray("[Network]\nPort=0\n") << -1 << "127.0.0.1" << false;
+    QTest::newRow("empty address")
+        << QByteArray("[Network]\nServerIP=\nLastConnectAs=Client\n") << 6464 << "" << true;
+}
+
+void TestNetworkPlay::startUpSettings() {
+    QFETCH(QByteArray, settings);
+    QFETCH(int, port);
+    QFETCH(QString, serverIP);
+    QFETCH(bool, asClient);
+    const TNetWindow window(settings);
+    QCOMPARE(window->IniFileName, window.IniPath());
+    QCOMPARE(window->ServerSocket->Port(), port);
+    QCOMPARE(window->ClientSocket->Port(), port);
+    QCOMPARE(window->edServerIP->text(), serverIP);
+    QCOMPARE(window->ClientSocket->Address(), serverIP);
+    QCOMPARE(window->rbAsClient->isChecked(), asClient);
+    QCOMPARE(window->rbAsServer->isChecked(), !asClient);
+    QCOMPARE(window->edServerIP->isEnabled(), asClient);
+    QCOMPARE(ShowsUsable(window->edServerIP), asClient);
+    // Nothing is opened or written at start-up.
+    QVERIFY(!window->ServerSocket->Active());
+    QVERIFY(!window->ClientSocket->Active());
+    QCOMPARE(window->shConnect->BrushColor(), Red);
+    QVERIFY(window->edChat->isReadOnly());
+    QCOMPARE(QFile::exists(window.IniPath()), !settings.isNull());
+    QCOMPARE(window.IniText(), settings.isNull() ? QByteArray() : settings);
+    if (port == -1) {
+        window->tmConnectTimer();
+        QVERIFY(!window->ServerSocket->Active());
+    }
+}
+
+void TestNetworkPlay::connectTimerRunsFromCreation() {
+    QTemporaryDir folder;
+    const TMainForm form(folder.path());
+    QVERIFY(form.tmConnect->isActive());
+    QCOMPARE(form.tmConnect->interval(), 5000);
+    QVERIFY(!form.ServerSocket->Active());
+}
+
+void TestNetworkPlay::connectionComesUp() {
+    const quint16 port = FreePort();
+    // A leading zero in the file: the port goes back in plain decimal.
+    const QByteArray serverSettings = "[Network]\r\nPort=0" + QByteArray::number(port) + "\r\n";
+    const TNetWindow server(serverSettings);
+    // The client role chosen with the button, which writes nothing.
+    const TNetWindow client(Settings(port));
+    client->rbAsClient->click();
+    QVERIFY(client->edServerIP->isEnabled());
+    QVERIFY(ShowsUsable(client->edServerIP));
+    QCOMPARE(client.IniText(), Settings(port));
+
+    server->tmConnectTimer();
+    QCOMPARE(server->ServerSocket->ListeningPort(), port);
+    QCOMPARE(server->shConnect->BrushColor(), Red); // listening is not a connection
+    QCOMPARE(server.IniText(), serverSettings);
+
+    client->tmConnectTimer();
+    QTRY_COMPARE(client->shConnect->BrushColor(), Green);
+    QTRY_COMPARE(server->shConnect->BrushColor(), Green);
+    for (const TNetWindow *window : {&server, &client}) {
+        TMainForm &form = window->Form();
+        QVERIFY(!form.edChat->isReadOnly());
+        QVERIFY(ShowsUsable(form.edChat));
+        QCOMPARE(form.focusWidget(), form.edChat);
+        QVERIFY(window->Prompts().Messages.isEmpty());
+    }
+    QCOMPARE(server.IniText(), Settings(port, "LastConnectAs=Server\r\n"));
+    QCOMPARE(client.IniText(), Settings(port, "ServerIP=127.0.0.1\r\nLastConnectAs=Client\r\n"));
+}
+
+void TestNetworkPlay::settingsNotWritable_data() {
+    QTest::addColumn<bool>("asClient");
+    QTest::newRow("server") << false;
+    QTest::newRow("client") << true;
+}
+
+// The first write that fails is reported once, the others are skipped, and the connection
+// stays up.
+void TestNetworkPlay::settingsNotWritable() {
+    QFETCH(bool, asClient);
+    QTcpServer peerServer; // the server that a client window dials
+    QVERIFY(peerServer.listen(QHostAddress::LocalHost, 0));
+    const TNetWindow window(asClient ? Settings(peerServer.serverPort(), "LastConnectAs=Client\r\n")
+                                     : Settings(FreePort()));
+    window.MakeSettingsUnwritable();
+
+    QTcpSocket peerClient;
+    QTcpSocket *peer = &peerClient;
+    window->tmConnectTimer();
+    if (asClient) {
+        QTRY_VERIFY(peerServer.hasPendingConnections());
+        peer = peerServer.nextPendingConnection();
+    } else {
+        peerClient.connectToHost(QHostAddress::LocalHost, window->ServerSocket->ListeningPort());
+        QVERIFY(peerClient.waitForConnected(5000));
+    }
+    QTRY_COMPARE(window->shConnect->BrushColor(), Green);
+    QTRY_COMPARE(window.Prompts().Messages.size(), 1);
+    const TScriptedPrompts::Message &box = window.Prompts().Messages.constFirst();
+    QCOMPARE(box.Text, QStringLiteral("Unable to write to ") + window->IniFileName);
+    QCOMPARE(box.Icon, QMessageBox::Critical);
+    QCOMPARE(box.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    peer->write("m  - still here");
+    peer->flush();
+    QTRY_COMPARE(Lines(window->mmChat), QStringList{"  - still here"});
+    QCOMPARE(window->shConnect->BrushColor(), Green);
+    QCOMPARE(window.Prompts().Messages.size(), 1);
+}
+
+void TestNetworkPlay::connectionDropped_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("client becomes server") << "client role";
+    QTest::newRow("server becomes client") << "server role";
+    QTest::newRow("address edited") << "address";
+}
+
+// A role change or an edit of the address ends the connection on both sides; nothing is
+// written, and the next tick opens the endpoint of the role now chosen.
+void TestNetworkPlay::connectionDropped() {
+    QFETCH(QString, change);
+    TPair pair;
+    const QByteArray serverSettings = pair.Server.IniText();
+    const QByteArray clientSettings = pair.Client.IniText();
+    if (change == "client role")
+        pair.Client->rbAsServer->click();
+    else if (change == "server role")
+        pair.Server->rbAsClient->click();
+    else
+        QTest::keyClick(pair.Client->edServerIP, Qt::Key_Backspace);
+
+    for (const TNetWindow *window : {&pair.Server, &pair.Client}) {
+        QTRY_COMPARE(window->Form().shConnect->BrushColor(), Red);
+        QVERIFY(window->Form().edChat->isReadOnly());
+        QVERIFY(!ShowsUsable(window->Form().edChat));
+    }
+    QCOMPARE(pair.Server.IniText(), serverSettings);
+    QCOMPARE(pair.Client.IniText(), clientSettings);
+
+    if (change == "address") {
+        QCOMPARE(pair.Client->ClientSocket->Address(), QStringLiteral("127.0.0."));
+        pair.Client->tmConnectTimer(); // no such address: nothing comes of it
+        QTest::qWait(Settle);
+        QCOMPARE(pair.Client->shConnect->BrushColor(), Red);
+        QTest::keyClick(pair.Client->edServerIP, Qt::Key_1);
+        pair.Client->tmConnectTimer();
+        QTRY_COMPARE(pair.Client->shConnect->BrushColor(), Green);
+        QTRY_COMPARE(pair.Server->shConnect->BrushColor(), Green);
+    } else if (change == "server role") {
+        QVERIFY(pair.Server->edServerIP->isEnabled());
+        pair.Server->tmConnectTimer(); // the server's own port: nobody listens there now
+        QVERIFY(!pair.Server->ServerSocket->Active());
+    }
+}
+
+void TestNetworkPlay::sendReportsHandOver_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("handedOver");
+    QTest::newRow("nothing open") << "idle" << false;
+    QTest::newRow("listening, no client") << "listening" << false;
+    QTest::newRow("connected") << "connected" << true;
+}
+
+// A send with no one to take it returns at once, without a single pass of the event loop.
+void TestNetworkPlay::sendReportsHandOver() {
+    QFETCH(QString, state);
+    QFETCH(bool, handedOver);
+    TPair pair;
+    if (state != "connected")
+        pair.Client->rbAsServer->click();
+    if (state == "idle")
+        pair.Server->rbAsClientClick();
+    QTRY_COMPARE(pair.Server->shConnect->BrushColor(), state == "connected" ? Green : Red);
+
+    bool pumped = false;
+    QMetaObject::invokeMethod(pair.Server.Window->Form.get(), [&pumped] { pumped = true; },
+                              Qt::QueuedConnection);
+    QCOMPARE(pair.Server->SendNetMessage(QStringLiteral("s-1")), handedOver);
+    QCOMPARE(pumped, handedOver);
+    QTest::qWait(1);
+    QVERIFY(pumped);
+}
+
+// ---- One shared game --------------------------------------------------------------------------
+
+void TestNetworkPlay::moveAppearsOnTheOtherBoard() {
+    TPair pair;
+    TMainForm &server = pair.Server.Form();
+    TMainForm &client = pair.Client.Form();
+    pair.Client.Foreground = false;
+
+    // The piece picked up on one board bobs on the other.
+    PressSquare(server, "e2");
+    QTRY_COMPARE(client.SelectedSquare, SquareIndex("e2"));
+    const QPoint e2 = client.GridCellOf(4, 1);
+    client.tmFlickerTimer();
+    const QImage first = CellImage(client, e2.x(), e2.y());
+    client.tmFlickerTimer();
+    QVERIFY(CellImage(client, e2.x(), e2.y()) != first);
+    QCOMPARE(client.windowTitle(), QStringLiteral("Korvalen")); // a selection is no news
+
+    QSignalSpy toServer(server.ServerSocket, &TServerEndpoint::MessageReceived);
+    QSignalSpy toClient(client.ClientSocket, &TClientEndpoint::MessageReceived);
+    PressSquare(server, "e4");
+    QTRY_COMPARE(client.CurrentGame->MoveRecord, QStringList{"12>28"});
+    QTRY_COMPARE(client.SelectedSquare, -1);
+    QCOMPARE(client.CurrentGame->Notation, server.CurrentGame->Notation);
+    QCOMPARE(client.mmAnnotation->toPlainText(), server.mmAnnotation->toPlainText());
+    QCOMPARE(client.dgBoard->Canvas().toImage(), server.dgBoard->Canvas().toImage());
+    QCOMPARE(client.windowTitle(), QStringLiteral("Korvalen*"));
+    QCOMPARE(server.windowTitle(), QStringLiteral("Korvalen"));
+    // The echo is found equal and ends the exchange.
+    QTest::qWait(Settle);
+    QCOMPARE(Received(toClient), (QStringList{"l12>28", "s-1"}));
+    QCOMPARE(Received(toServer), QStringList{"l12>28"});
+
+    // Either board may finish a move begun on the other.
+    PressSquare(client, "e7");
+    QTRY_COMPARE(server.SelectedSquare, SquareIndex("e7"));
+    PressSquare(server, "e5");
+    QTRY_COMPARE(client.CurrentGame->MoveRecord, (QStringList{"12>28", "52>36"}));
+    QCOMPARE(server.CurrentGame->MoveRecord, client.CurrentGame->MoveRecord);
+    client.ApplicationEventsActivate();
+    QCOMPARE(client.windowTitle(), QStringLiteral("Korvalen"));
+}
+
+void TestNetworkPlay::longerRecordWinsAfterNewGame_data() {
+    QTest::addColumn<bool>("newGameOnServer");
+    QTest::addColumn<bool>("pressOnServer");
+    QTest::newRow("new on server, press on server") << true << true;
+    QTest::newRow("new on server, press on client") << true << false;
+    QTest::newRow("new on client, press on server") << false << true;
+    QTest::newRow("new on client, press on client") << false << false;
+}
+
+void TestNetworkPlay::longerRecordWinsAfterNewGame() {
+    QFETCH(bool, newGameOnServer);
+    QFETCH(bool, pressOnServer);
+    TPair pair;
+    const QStringList game = {"12>28", "52>36", "6>21"};
+    PlayByPresses(pair.Server.Form(), "e2e4 e7e5 g1f3");
+    QTRY_COMPARE(pair.Client->CurrentGame->MoveRecord, game);
+
+    (newGameOnServer ? pair.Server : pair.Client)->btNewClick();
+    QVERIFY((newGameOnServer ? pair.Server : pair.Client)->CurrentGame->MoveRecord.isEmpty());
+    PressSquare((pressOnServer ? pair.Server : pair.Client).Form(), "d5"); // empty in both games
+    QTRY_COMPARE(pair.Server->CurrentGame->MoveRecord, game);
+    QTRY_COMPARE(pair.Client->CurrentGame->MoveRecord, game);
+    QCOMPARE(pair.Client->dgBoard->Canvas().toImage(), pair.Server->dgBoard->Canvas().toImage());
+}
+
+// Every client is heard, but everything goes to the one that connected first while it stays.
+void TestNetworkPlay::twoClientsOnOneServer() {
+    TPair pair;
+    const TNetWindow second(Settings(pair.Port, "LastConnectAs=Client\r\n"));
+    second->tmConnectTimer();
+    QTRY_COMPARE(second->shConnect->BrushColor(), Green);
+    QTRY_COMPARE(pair.Server->ServerSocket->ConnectionCount(), 2);
+
+    PlayByPresses(pair.Server.Form(), "e2e4");
+    QTRY_COMPARE(pair.Client->CurrentGame->MoveRecord, QStringList{"12>28"});
+    second->edChat->setText(QStringLiteral("второй"));
+    QTest::keyClick(second->edChat, Qt::Key_Return);
+    QTRY_COMPARE(Lines(pair.Server->mmChat), QStringList{"  - второй"});
+    QVERIFY(second->CurrentGame->MoveRecord.isEmpty());
+    QVERIFY(Lines(pair.Client->mmChat).isEmpty());
+
+    // The first one leaves: the indicator follows the last notification, and the sends go to
+    // the one still there.
+    pair.Client->rbAsServer->click();
+    QTRY_COMPARE(pair.Server->ServerSocket->ConnectionCount(), 1);
+    QCOMPARE(pair.Server->shConnect->BrushColor(), Red);
+    PlayByPresses(pair.Server.Form(), "e7e5");
+    QTRY_COMPARE(second->CurrentGame->MoveRecord, (QStringList{"12>28", "52>36"}));
+}
+
+// ---- Chat, take-back, attention -----------------------------------------------------------
+
+void TestNetworkPlay::chat_data() {
+    QTest::addColumn<bool>("fromServer");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<bool>("receiverForeground");
+
+    QTest::newRow("server to client") << true << "Привет! Ход за тобой." << int(Qt::Key_Return)
+                                      << Qt::KeyboardModifiers() << false;
+    QTest::newRow("client to server, keypad Enter")
+        << false << "Спасибо, иду" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
+        << false;
+    QTest::newRow("with Shift") << true << "Ёлка" << int(Qt::Key_Return)
+                                << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
+    QTest::newRow("empty entry") << false << "" << int(Qt::Key_Return) << Qt::KeyboardModifiers()
+                                 << false;
+    QTest::newRow("receiver in front") << true << "вижу" << int(Qt::Key_Return)
+                                       << Qt::KeyboardModifiers() << true;
+    QTest::newRow("markup stays text") << false << "<b>жирный</b> &amp; <i>" << int(Qt::Key_Return)
+                                       << Qt::KeyboardModifiers() << false;
+}
+
+void TestNetworkPlay::chat() {
+    QFETCH(bool, fromServer);
+    QFETCH(QString, text);
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(bool, receiverForeground);
+    TPair pair;
+    TNetWindow &sender = fromServer ? pair.Server : pair.Client;
+    TNetWindow &receiver = fromServer ? pair.Client : pair.Server;
+    receiver.Foreground = receiverForeground;
+    sender.Foreground = false; // its own line is no news to it
+
+    const QString line = QStringLiteral("  - ") + text;
+    sender->edChat->setText(text);
+    QTest::keyClick(sender->edChat, Qt::Key(key), modifiers);
+    QCOMPARE(Lines(sender->mmChat), QStringList{line});
+    QVERIFY(sender->edChat->text().isEmpty());
+    QTRY_COMPARE(Lines(receiver->mmChat), QStringList{line});
+    QCOMPARE(receiver->windowTitle(),
+             receiverForeground ? QStringLiteral("Korvalen") : QStringLiteral("Korvalen*"));
+    QCOMPARE(sender->windowTitle(), QStringLiteral("Korvalen"));
+}
+
+void TestNetworkPlay::chatWithoutConnectionKeepsText() {
+    const TNetWindow window(Settings(FreePort()));
+    window->edChat->setText(QStringLiteral("никого нет"));
+    QTest::keyClick(window->edChat, Qt::Key_Return);
+    QVERIFY(window->mmChat->toPlainText().isEmpty());
+    QCOMPARE(window->edChat->text(), QStringLiteral("никого нет"));
+    // Keys other than Enter send nothing even when connected.
+    TPair pair;
+    pair.Server->edChat->setText(QStringLiteral("x"));
+    QTest::keyClick(pair.Server->edChat, Qt::Key_Tab);
+    QTest::keyClick(pair.Server->edChat, Qt::Key_Escape);
+    QTest::qWait(Settle);
+    QVERIFY(pair.Client->mmChat->toPlainText().isEmpty());
+}
+
+// Chat text travels as Windows-1251, one byte a letter; what that code page lacks is "?", in
+// the sender's log as on the wire.
+void TestNetworkPlay::chatOnTheWire() {
+    const TNetWindow window(Settings(FreePort()));
+    TRawPeer peer(window);
+    window->edChat->setText(QStringLiteral("Привет € ✓"));
+    QTest::keyClick(window->edChat, Qt::Key_Return);
+    QCOMPARE(peer.Take(), QByteArray("m  - \xCF\xF0\xE8\xE2\xE5\xF2 \x88 ?"));
+    QCOMPARE(Lines(window->mmChat), QStringList{"  - Привет € ?"});
+
+    peer.Write("m  - \xC4\xE0, \xB8\xEB\xEA\xE0!"); // "Да, ёлка!"
+    QTRY_COMPARE(Lines(window->mmChat).size(), 2);
+    QCOMPARE(Lines(window->mmChat).last(), QStringLiteral("  - Да, ёлка!"));
+}
+
+void TestNetworkPlay::takeBack_data() {
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QStringList>("afterwards");
+    QTest::newRow("consented") << QMessageBox::Yes << QStringList{"12>28"};
+    QTest::newRow("refused") << QMessageBox::No << QStringList{"12>28", "52>36"};
+    QTest::newRow("box closed") << QMessageBox::Escape << QStringList{"12>28", "52>36"};
+}
+
+void TestNetworkPlay::takeBack() {
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QStringList, afterwards);
+    TPair pair;
+    const QString caption = QStringLiteral("Отмена последнего хода");
+    PlayByPresses(pair.Server.Form(), "e2e4 e7e5");
+    QTRY_COMPARE(pair.Client->CurrentGame->MoveRecord.size(), 2);
+    pair.Client.Foreground = false;
+    pair.Client.Prompts().Answer = answer;
+
+    pair.Server->btReturnClick();
+    QTRY_COMPARE(pair.Client.Prompts().Messages.size(), 1);
+    const TScriptedPrompts::Message question = pair.Client.Prompts().Messages.constFirst();
+    QCOMPARE(question.Icon, QMessageBox::Question);
+    QCOMPARE(question.Caption, caption);
+    QCOMPARE(question.Text,
+             QStringLiteral("Ваш оппонент предлагает отменить последний ход. \nВы согласны?"));
+    QCOMPARE(question.Buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(pair.Client->windowTitle(), QStringLiteral("Korvalen*"));
+
+    const bool refused = answer != QMessageBox::Yes;
+    QTRY_COMPARE(pair.Server.Prompts().Messages.size(), refused ? 2 : 1);
+    QTest::qWait(Settle);
+    QCOMPARE(pair.Server->CurrentGame->MoveRecord, afterwards);
+    QCOMPARE(pair.Client->CurrentGame->MoveRecord, afterwards);
+    QCOMPARE(pair.Server->CurrentGame->Notation, pair.Client->CurrentGame->Notation);
+    QCOMPARE(pair.Server->mmAnnotation->toPlainText(), pair.Client->mmAnnotation->toPlainText());
+    QCOMPARE(pair.Client->dgBoard->Canvas().toImage(), pair.Server->dgBoard->Canvas().toImage());
+
+    // The request-sent box, and after a refusal the refusal box (which may come first: the
+    // answer can arrive while the request is still being sent).
+    QList<QPair<QMessageBox::Icon, QString>> boxes;
+    for (const TScriptedPrompts::Message &box : pair.Server.Prompts().Messages) {
+        QCOMPARE(box.Caption, caption);
+        QCOMPARE(box.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        boxes.append({box.Icon, box.Text});
+    }
+    QVERIFY(boxes.contains(
+        {QMessageBox::Information, "Запрос на отмену хода отправлен вашему оппоненту."}));
+    if (refused)
+        QVERIFY(boxes.contains(
+            {QMessageBox::Critical, "Ваш оппонент отказался отменить последний ход."}));
+}
+
+void TestNetworkPlay::attentionClearedByActivation_data() {
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("activated") << "activation" << true;
+    QTest::newRow("activation elsewhere") << "activation elsewhere" << false;
+    QTest::newRow("restored") << "restore" << true;
+}
+
+void TestNetworkPlay::attentionClearedByActivation() {
+    QFETCH(QString, event);
+    QFETCH(bool, cleared);
+    TNetWindow window(Settings(FreePort()));
+    window.Foreground = false;
+    window->SetAttention(true);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Korvalen*"));
+    if (event == "restore") {
+        QWindowStateChangeEvent restored(Qt::WindowMinimized);
+        QApplication::sendEvent(window.Window->Form.get(), &restored);
+    } else {
+        window.Foreground = event == "activation";
+        QEvent activation(QEvent::ActivationChange);
+        QApplication::sendEvent(window.Window->Form.get(), &activation);
+    }
+    QCOMPARE(window->windowTitle(), cleared ? QStringLiteral("Korvalen") : QStringLiteral("Korvalen*"));
+}
+
+// ---- A foreign peer, byte by byte -----------------------------------------------------------
+
+// However TCP cuts the bytes, every message is handled once, whole.
+void TestNetworkPlay::messageCutAtEveryByte() {
+    const TNetWindow window(Settings(FreePort()));
+    TRawPeer peer(window);
+    const QStringList record = {"12>28", "52>36", "6>21"};
+    const QByteArray stream = MoveList(record).toLatin1() + "s57";
+    // The first whole list is taken over and echoed; after that the list is as long as the
+    // game, so nothing answers and no send runs the event loop between the two parts.
+    peer.Write(stream);
+    QTRY_COMPARE(window->CurrentGame->MoveRecord, record);
+    QTRY_COMPARE(window->SelectedSquare, 57);
+    QCOMPARE(peer.Take(), MoveList(record).toLatin1());
+    for (int cut = 1; cut < stream.size(); ++cut) {
+        window->SelectedSquare = -1;
+        QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+        peer.Write(stream.left(cut));
+        QCoreApplication::processEvents(); // the first part is read on its own
+        peer.Write(stream.mid(cut));
+        QTRY_COMPARE(received.size(), 2);
+        QCOMPARE(Received(received), (QStringList{MoveList(record), "s57"}));
+        QCOMPARE(window->CurrentGame->MoveRecord, record);
+        QCOMPARE(window->SelectedSquare, 57);
+    }
+    QCOMPARE(peer.Socket.bytesAvailable(), 0);
+    QVERIFY(window.Prompts().Messages.isEmpty());
+}
+
+void TestNetworkPlay::messagesInOneWrite_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("list, selection") << QByteArray("l12>28s12") << QStringList{"l12>28", "s12"};
+    QTest::newRow("selection, list") << QByteArray("s-1l12>28") << QStringList{"s-1", "l12>28"};
+    QTest::newRow("refusal, selection") << QByteArray("rNos5") << QStringList{"rNo", "s5"};
+    QTest::newRow("request, consent") << QByteArray("rQuestrYes") << QStringList{"rQuest", "rYes"};
+    QTest::newRow("list, chat") << QByteArray("lm  - ok") << QStringList{"l", "m  - ok"};
+    QTest::newRow("consent, list") << QByteArray("rYesl") << QStringList{"rYes", "l"};
+}
+
+void TestNetworkPlay::messagesInOneWrite() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, messages);
+    const TNetWindow window(Settings(FreePort()));
+    window.Prompts().Answer = QMessageBox::No;
+    TRawPeer peer(window);
+    QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+    peer.Write(bytes);
+    QTRY_COMPARE(received.size(), messages.size());
+    QCOMPARE(Received(received), messages);
+    QTest::qWait(Settle);
+    QCOMPARE(received.size(), messages.size());
+}
+
+// A read of nothing shows nothing; a peer that leaves only turns the indicator red.
+void TestNetworkPlay::emptyReadAndPeerLeaving() {
+    TNetWindow window(Settings(FreePort()));
+    window.Foreground = false;
+    TRawPeer peer(window);
+    const QImage board = window->dgBoard->Canvas().toImage();
+    peer.Write(QByteArray());
+    window->HandleNetMessage(QString());
+    peer.Socket.disconnectFromHost();
+    QTRY_COMPARE(window->shConnect->BrushColor(), Red);
+    QVERIFY(window->edChat->isReadOnly());
+    QVERIFY(window.Prompts().Messages.isEmpty());
+    QVERIFY(window->mmChat->toPlainText().isEmpty());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Korvalen"));
+    QVERIFY(window->CurrentGame->MoveRecord.isEmpty());
+    QCOMPARE(window->dgBoard->Canvas().toImage(), board);
+}
+
+void TestNetworkPlay::badLongerListKeepsGame_data() {
+    QTest::addColumn<QByteArray>("list");
+    QTest::newRow("illegal move") << QByteArray("l12>28|52>36|12>20");
+    QTest::newRow("not an entry") << QByteArray("l12>28|52>36|knight");
+    QTest::newRow("off the board") << QByteArray("l12>28|52>36|6>64");
+    QTest::newRow("empty entry") << QByteArray("l12>28||52>36");
+    QTest::newRow("bad first entry") << QByteArray("l1>2|52>36|6>21");
+}
+
+// A longer list that does not replay leaves the game exactly as it was, and no answer goes
+// back (it would only bring the same list again).
+void TestNetworkPlay::badLongerListKeepsGame() {
+    QFETCH(QByteArray, list);
+    TNetWindow window(Settings(FreePort()));
+    PlayByPresses(window.Form(), "d2d4 d7d5");
+    TRawPeer peer(window);
+    window.Foreground = false;
+    const QStringList record = window->CurrentGame->MoveRecord;
+    const QStringList notation = window->CurrentGame->Notation;
+    const QString message = window->edGameMessage->text();
+    const QImage board = window->dgBoard->Canvas().toImage();
+
+    QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+    peer.Write(list);
+    QTRY_COMPARE(received.size(), 1);
+    QCOMPARE(peer.Take(), QByteArray());
+    QCOMPARE(window->CurrentGame->MoveRecord, record);
+    QCOMPARE(window->CurrentGame->Notation, notation);
+    QCOMPARE(window->edGameMessage->text(), message);
+    QCOMPARE(window->dgBoard->Canvas().toImage(), board);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Korvalen"));
+    QVERIFY(window.Prompts().Messages.isEmpty());
+}
+
+void TestNetworkPlay::badSelection_data() {
+    QTest::addColumn<QByteArray>("selection");
+    QTest::addColumn<int>("square");
+    QTest::newRow("s99") << QByteArray("s99") << -1;
+    QTest::newRow("sabc") << QByteArray("sabc") << -1;
+    QTest::newRow("s64") << QByteArray("s64") << -1;
+    QTest::newRow("s-2") << QByteArray("s-2") << -1;
+    QTest::newRow("s+5") << QByteArray("s+5") << -1;
+    QTest::newRow("s 5") << QByteArray("s 5") << -1;
+    QTest::newRow("s alone") << QByteArray("s") << -1;
+    QTest::newRow("s-1") << QByteArray("s-1") << -1;
+    QTest::newRow("s5") << QByteArray("s5") << 5;
+    QTest::newRow("s63") << QByteArray("s63") << 63;
+}
+
+// What is not a square of the board selects nothing: no bobbing, and the next press selects
+// as on a fresh board.
+void TestNetworkPlay::badSelection() {
+    QFETCH(QByteArray, selection);
+    QFETCH(int, square);
+    const TNetWindow window(Settings(FreePort()));
+    window->tmFlicker->stop();
+    TRawPeer peer(window);
+    peer.Write("s12");
+    QTRY_COMPARE(window->SelectedSquare, 12);
+    window->tmFlickerTimer();
+    if (!window->FlickerRaised)
+        window->tmFlickerTimer();
+    QVERIFY(window->FlickerRaised); // the pawn is lifted now
+    QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+    peer.Write(selection);
+    QTRY_COMPARE(received.size(), 1);
+    QCOMPARE(window->SelectedSquare, square);
+    if (square == -1) {
+        window->tmFlickerTimer();
+        window->tmFlickerTimer();
+        // Nothing bobs, and the pawn that did rests on its square.
+        const QImage board = window->dgBoard->Canvas().toImage();
+        window->DrawBoard();
+        QCOMPARE(window->dgBoard->Canvas().toImage(), board);
+        PressSquare(window.Form(), "d2");
+        QCOMPARE(window->SelectedSquare, SquareIndex("d2"));
+        QVERIFY(window->CurrentGame->MoveRecord.isEmpty());
+    }
+}
+
+void TestNetworkPlay::unknownMessages_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("unknown letter") << QByteArray("x12>28") << false;
+    QTest::newRow("capital L") << QByteArray("L12>28") << false;
+    QTest::newRow("digits") << QByteArray("1234") << false;
+    QTest::newRow("Cyrillic") << QByteArray("\xEB\xEE\xE3") << false;
+    // A take-back message of no known kind still marks the title first.
+    QTest::newRow("rMaybe") << QByteArray("rMaybe") << true;
+    QTest::newRow("rquest") << QByteArray("rquest") << true;
+}
+
+void TestNetworkPlay::unknownMessages() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, marked);
+    TNetWindow window(Settings(FreePort()));
+    window.Foreground = false;
+    PlayByPresses(window.Form(), "g1f3");
+    TRawPeer peer(window);
+    QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+    peer.Write(bytes);
+    QTRY_COMPARE(received.size(), 1);
+    QCOMPARE(window->windowTitle(), marked ? QStringLiteral("Korvalen*") : QStringLiteral("Korvalen"));
+    QCOMPARE(window->CurrentGame->MoveRecord, QStringList{"6>21"});
+    QVERIFY(window->mmChat->toPlainText().isEmpty());
+    QVERIFY(window.Prompts().Messages.isEmpty());
+    QCOMPARE(peer.Take(), QByteArray());
+}
+
+void TestNetworkPlay::heldBackDuringPromotion_data() {
+    QTest::addColumn<QByteArray>("arriving");
+    QTest::addColumn<QStringList>("afterwards");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QByteArray>("answer"); // what the window sends besides its press
+
+    const QStringList knight = BeforePromotion + QStringList{"49>57,K"};
+    const QStringList longer = BeforePromotion + QStringList{"49>57,R", "52>36"};
+    QTest::newRow("longer list") << MoveList(longer).toLatin1() << longer << 0
+                                 << MoveList(longer).toLatin1();
+    QTest::newRow("consent") << QByteArray("rYes") << BeforePromotion << 0 << QByteArray();
+    QTest::newRow("request") << QByteArray("rQuest") << knight << 1 << QByteArray("rNo");
+    QTest::newRow("selection, then list")
+        << QByteArray("s52") + MoveList(longer).toLatin1() << longer << 0
+        << MoveList(longer).toLatin1();
+}
+
+// What would replay, undo or select on the game while the promotion dialog is open waits
+// until the move has been played; the chat does not wait.
+void TestNetworkPlay::heldBackDuringPromotion() {
+    QFETCH(QByteArray, arriving);
+    QFETCH(QStringList, afterwards);
+    QFETCH(int, questions);
+    QFETCH(QByteArray, answer);
+    const TNetWindow window(Settings(FreePort()));
+    window.Prompts().Answer = QMessageBox::No;
+    window->CurrentGame->ReplayMoves(BeforePromotion);
+    TRawPeer peer(window);
+    PressSquare(window.Form(), "b7");
+    QCOMPARE(peer.Take(), MoveList(BeforePromotion).toLatin1() + "s49");
+
+    bool waited = false;
+    WhenPieceDialogShows([&](TPieceSelectForm *dialog) {
+        peer.Write(arriving);
+        QCoreApplication::processEvents();
+        peer.Write("m  - choose!");
+        // The chat line arrives while the dialog is still open; the rest waits.
+        waited = QTest::qWaitFor([&] { return !window->mmChat->toPlainText().isEmpty(); }) &&
+                 QTest::qWaitFor([&] { return !window->HeldNetMessages.isEmpty(); }) &&
+                 window->CurrentGame->MoveRecord == BeforePromotion &&
+                 window->SelectedSquare == SquareIndex("b7") &&
+                 window.Prompts().Messages.isEmpty();
+        dialog->btKnight->click();
+    });
+    PressSquare(window.Form(), "b8");
+    QVERIFY(waited);
+    QVERIFY(window->HeldNetMessages.isEmpty());
+    QCOMPARE(window->CurrentGame->MoveRecord, afterwards);
+    QCOMPARE(window->SelectedSquare, -1);
+    QCOMPARE(window.Prompts().Messages.size(), questions);
+    // The held messages are answered first, then the press sends its list and selection.
+    QCOMPARE(peer.Take(), answer + MoveList(afterwards).toLatin1() + "s-1");
+}
+
+QTEST_MAIN(TestNetworkPlay)
+#include "tst_NetworkPlay.moc"
