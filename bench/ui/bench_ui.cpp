@@ -1,16 +1,27 @@
 // Figures for the window: one press on the board with no connection, as the mouse delivers it
-// (hit test, the move, the whole board repainted, the notation refreshed).
+// (hit test, the move, the whole board repainted, the notation refreshed); and over loopback,
+// the time from the press that completes a move until the other window's board shows it.
 #include "BoardGrid.h"
+#include "ClientEndpoint.h"
 #include "Main.h"
+#include "ServerEndpoint.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <array>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -70,6 +81,110 @@ void PressSelects(benchmark::State &state) {
         state.SkipWithError("nothing was selected");
 }
 BENCHMARK(PressSelects)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// A window of its own folder whose settings file names the port and the role.
+std::unique_ptr<TMainForm> LinkedWindow(const QTemporaryDir &folder, quint16 port, bool asClient) {
+    QFile settings(QDir(folder.path()).filePath(QStringLiteral("Korvalen.ini")));
+    if (settings.open(QIODevice::WriteOnly))
+        settings.write("[Network]\r\nPort=" + QByteArray::number(port) + "\r\nLastConnectAs=" +
+                       (asClient ? "Client" : "Server") + "\r\n");
+    settings.close();
+    auto form = std::make_unique<TMainForm>(folder.path());
+    form->tmFlicker->stop();
+    form->tmConnect->stop();
+    form->show();
+    return form;
+}
+
+// Two windows joined over loopback, as two computers would be.
+struct TLinkedWindows {
+    QTemporaryDir ServerFolder;
+    QTemporaryDir ClientFolder;
+    std::unique_ptr<TMainForm> Server;
+    std::unique_ptr<TMainForm> Client;
+
+    TLinkedWindows() {
+        QTcpServer probe; // a free port, picked by the system
+        probe.listen(QHostAddress::Any, 0);
+        const quint16 port = probe.serverPort();
+        probe.close();
+        Server = LinkedWindow(ServerFolder, port, false);
+        Client = LinkedWindow(ClientFolder, port, true);
+        Server->tmConnectTimer();
+        Client->tmConnectTimer();
+        QElapsedTimer waited;
+        waited.start();
+        while (!Linked() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents();
+    }
+    bool Linked() const {
+        return Client->ClientSocket->Active() && Server->ServerSocket->ConnectionCount() == 1;
+    }
+};
+
+// From the press that completes a move on the server window until the client window has
+// taken over the list, redrawn its board and refreshed its notation. The sender's event-loop
+// passes after each send are part of it, as they are for the players.
+void MoveReachesPeer(benchmark::State &state) {
+    TLinkedWindows windows;
+    if (!windows.Linked()) {
+        state.SkipWithError("the two windows did not connect");
+        return;
+    }
+    QElapsedTimer clock;
+    qint64 shownAt = -1;
+    // The notation follows right after the board has been redrawn.
+    QObject::connect(windows.Client->mmAnnotation, &QPlainTextEdit::textChanged,
+                     [&clock, &shownAt] {
+                         if (shownAt < 0)
+                             shownAt = clock.nsecsElapsed();
+                     });
+    std::vector<double> latencies;
+    int played = 0;
+    for (auto _ : state) {
+        if (played == MovesPerGame) {
+            windows.Server->btNewClick();
+            windows.Client->btNewClick();
+            played = 0;
+        }
+        const auto [from, to] = KnightDance.at(played % KnightDance.size());
+        Press(*windows.Server, from);
+        shownAt = -1;
+        clock.start();
+        Press(*windows.Server, to);
+        while (shownAt < 0 && clock.elapsed() < 5000)
+            QCoreApplication::processEvents();
+        if (shownAt < 0) {
+            state.SkipWithError("the move did not reach the other window");
+            return;
+        }
+        state.SetIterationTime(double(shownAt) / 1e9);
+        latencies.push_back(double(shownAt) / 1e6);
+        ++played;
+    }
+    if (windows.Client->CurrentGame->MoveRecord != windows.Server->CurrentGame->MoveRecord)
+        state.SkipWithError("the two games differ");
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty()) {
+        state.counters["median_ms"] = latencies.at(latencies.size() / 2);
+        state.counters["max_ms"] = latencies.back();
+    }
+}
+BENCHMARK(MoveReachesPeer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
+
+// One send while connected: the hand-over and the 10000 passes of the event loop after it.
+void SendWhileConnected(benchmark::State &state) {
+    TLinkedWindows windows;
+    if (!windows.Linked()) {
+        state.SkipWithError("the two windows did not connect");
+        return;
+    }
+    for (auto _ : state) {
+        if (!windows.Server->SendNetMessage(QStringLiteral("s-1")))
+            state.SkipWithError("the send failed");
+    }
+}
+BENCHMARK(SendWhileConnected)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 } // namespace
 
