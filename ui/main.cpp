@@ -9,7 +9,8 @@
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvalen"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Korvalen"));
+    // No display name: the desktop would append it to every window title that does not end
+    // in it, and the taskbar must read exactly "Korvalen*" while the program wants attention.
     QApplication::setApplicationVersion(QStringLiteral(KORVALEN_VERSION));
     QApplication::setWindowIcon(ProgramIcon());
 
