@@ -269,6 +269,8 @@ void TestNetworkPlay::connectionComesUp() {
     QVERIFY(ShowsUsable(client->edServerIP));
     QCOMPARE(client.IniText(), Settings(port));
 
+    for (const TNetWindow *window : {&server, &client})
+        window->Form().mmChat->setFocus();
     server->tmConnectTimer();
     QCOMPARE(server->ServerSocket->ListeningPort(), port);
     QCOMPARE(server->shConnect->BrushColor(), Red); // listening is not a connection
