@@ -515,9 +515,15 @@ void TMainForm::cbShowHintsClick() {
 }
 
 QString TMainForm::HelpFileName() const {
-    const QString beside = QDir(ProgramFolder).filePath(QStringLiteral("help/index.html"));
+    const QDir programFolder(ProgramFolder);
+    const QString beside = programFolder.filePath(QStringLiteral("help/index.html"));
     if (QFileInfo(beside).isFile())
         return beside;
+    // An installed tree moved as a whole to another prefix still finds its own page.
+    const QString besideInstalled =
+        programFolder.filePath(QStringLiteral("../share/korvalen/help/index.html"));
+    if (QFileInfo(besideInstalled).isFile())
+        return QDir::cleanPath(besideInstalled);
     if (!InstalledHelpFile.isEmpty() && QFileInfo(InstalledHelpFile).isFile())
         return InstalledHelpFile;
     return {};

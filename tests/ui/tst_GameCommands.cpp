@@ -55,6 +55,7 @@ private slots:
     void takeBackAtOneComputer();
     void help_data();
     void help();
+    void helpOfAnInstalledTreeMovedElsewhere();
 
     void saveThenLoadRoundTrip();
     void saveNaming_data();
@@ -167,6 +168,20 @@ void TestGameCommands::help() {
     QCOMPARE(box.Caption, QStringLiteral("Поиск файла справки"));
     QCOMPARE(box.Text, QStringLiteral("Файл справки не найден."));
     QCOMPARE(box.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+}
+
+// An installed tree (bin/ beside share/) finds its page wherever the tree was put.
+void TestGameCommands::helpOfAnInstalledTreeMovedElsewhere() {
+    QTemporaryDir prefix;
+    const QDir root(prefix.path());
+    QVERIFY(root.mkpath("bin") && root.mkpath("share/korvalen/help"));
+    const QString page = root.filePath("share/korvalen/help/index.html");
+    QVERIFY(WriteFile(page, "<html></html>"));
+
+    TTestWindow window(root.filePath("bin"));
+    window->btHelp->click();
+    QCOMPARE(window.Prompts->OpenedUrls, QList<QUrl>{QUrl::fromLocalFile(page)});
+    QVERIFY(window.Prompts->Messages.isEmpty());
 }
 
 void TestGameCommands::saveThenLoadRoundTrip() {
