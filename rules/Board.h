@@ -30,6 +30,10 @@ inline constexpr QChar RecordSeparator = u'|';
 // The promotion letter that names no piece: the player is asked.
 inline constexpr QChar NoPromotion = u'-';
 
+// The kind a promotion letter names: "Q" queen, "R" rook, "K" knight, "B" bishop; Pawn for any
+// other character, which names no piece.
+std::uint8_t KindOfPromotionLetter(QChar letter);
+
 inline constexpr std::uint8_t Opponent(std::uint8_t color) { return color == White ? Black : White; }
 
 class TPieces {

@@ -20,20 +20,6 @@ struct TMove {
     bool Castling = false;
 };
 
-std::uint8_t KindOfLetter(QChar letter) {
-    switch (letter.unicode()) {
-    case u'Q':
-        return Queen;
-    case u'R':
-        return Rook;
-    case u'K':
-        return Knight;
-    case u'B':
-        return Bishop;
-    default:
-        return Pawn; // names no piece: the player is asked
-    }
-}
 
 // The shape shared by captures and quiet moves of every piece but the pawn (and castling).
 bool PieceShape(std::uint8_t kind, int dx, int dy) {
@@ -187,6 +173,21 @@ void UpdateCastlingRights(const TBoard &board, std::uint8_t color, std::uint8_t 
 
 } // namespace
 
+std::uint8_t KindOfPromotionLetter(QChar letter) {
+    switch (letter.unicode()) {
+    case u'Q':
+        return Queen;
+    case u'R':
+        return Rook;
+    case u'K':
+        return Knight;
+    case u'B':
+        return Bishop;
+    default:
+        return Pawn; // names no piece: the player is asked
+    }
+}
+
 bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     if (from < 0 || from > 63 || to < 0 || to > 63)
         return false; // a square off the board is no move at all
@@ -216,7 +217,7 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     MovePieces(*this, move);
     EnPassantSquare = mover->Kind == Pawn && move.Dy == 2 ? to : -1;
     if (mover->Kind == Pawn && (target.Row == 7 || target.Row == 0)) {
-        std::uint8_t kind = KindOfLetter(promotion);
+        std::uint8_t kind = KindOfPromotionLetter(promotion);
         if (kind == Pawn)
             kind = AskPromotion(target.Row == 7 ? White : Black);
         // The question may run an event loop: write into whatever stands there now.

@@ -26,8 +26,7 @@ int ParseIndex(QStringView text) {
 }
 
 QChar PromotionLetter(QChar letter) {
-    return letter == u'Q' || letter == u'R' || letter == u'K' || letter == u'B' ? letter
-                                                                                : NoPromotion;
+    return KindOfPromotionLetter(letter) != Pawn ? letter : NoPromotion;
 }
 
 } // namespace

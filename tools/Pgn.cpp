@@ -11,17 +11,10 @@ namespace {
 
 constexpr qsizetype MaxLineLength = 79;
 
+// A record entry without a known letter promotes to a queen, as a game without hooks does.
 std::uint8_t KindOfRecordLetter(QChar letter) {
-    switch (letter.unicode()) {
-    case u'R':
-        return Rook;
-    case u'K':
-        return Knight;
-    case u'B':
-        return Bishop;
-    default:
-        return Queen; // no letter: a game without hooks promotes to a queen
-    }
+    const std::uint8_t kind = KindOfPromotionLetter(letter);
+    return kind == Pawn ? Queen : kind;
 }
 
 // Tag values are quoted strings: backslash and quote are escaped, and a line break or other
