@@ -469,8 +469,8 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
                 // May ask for the promotion piece; the event loop runs meanwhile, and what
                 // the peer sent in that time is handled once the move has been played.
                 CurrentGame->TryMove(SelectedSquare, target, NoPromotion, true);
-                HandleHeldNetMessages();
                 SelectedSquare = -1;
+                HandleHeldNetMessages();
             } else {
                 const TPieces *piece = CurrentGame->Board->Squares.at(target)->Piece;
                 if (piece != nullptr && piece->Color == CurrentGame->SideToMove)
