@@ -9,21 +9,18 @@
 #include <QPainter>
 #include <QStringList>
 #include <QSvgRenderer>
-
 #include <cstdio>
 
 namespace {
 
 // Qt's own start-up chatter on a machine without a session (no XDG_RUNTIME_DIR and the like)
 // would only clutter the build log; real failures are reported below with their own words.
-void QuietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
+void QuietMessages(QtMsgType type, const QMessageLogContext &, const QString &message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-QImage Render(QSvgRenderer &renderer, int size)
-{
+QImage Render(QSvgRenderer &renderer, int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -34,8 +31,7 @@ QImage Render(QSvgRenderer &renderer, int size)
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     // A build machine has no display; the offscreen platform is all a QPainter on a QImage needs.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

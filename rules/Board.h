@@ -6,7 +6,6 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -34,7 +33,9 @@ inline constexpr QChar NoPromotion = u'-';
 // other character, which names no piece.
 std::uint8_t KindOfPromotionLetter(QChar letter);
 
-inline constexpr std::uint8_t Opponent(std::uint8_t color) { return color == White ? Black : White; }
+inline constexpr std::uint8_t Opponent(std::uint8_t color) {
+    return color == White ? Black : White;
+}
 
 class TPieces {
 public:

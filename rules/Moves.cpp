@@ -20,7 +20,6 @@ struct TMove {
     bool Castling = false;
 };
 
-
 // The shape shared by captures and quiet moves of every piece but the pawn (and castling).
 bool PieceShape(std::uint8_t kind, int dx, int dy) {
     switch (kind) {

@@ -5,7 +5,6 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 struct TRecordEntry {

@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TBoardGrid::TBoardGrid(QWidget *parent)
-    : QWidget(parent), CanvasPixmap(ClientSize, ClientSize) {
+TBoardGrid::TBoardGrid(QWidget *parent) : QWidget(parent), CanvasPixmap(ClientSize, ClientSize) {
     // Until the first paint the canvas shows only the lines (cells are filled over them).
     CanvasPixmap.fill(LineColor());
     setFixedSize(ClientSize, ClientSize);
@@ -16,7 +15,9 @@ QRect TBoardGrid::CellRect(int column, int row) {
     return {column * (CellSize + LineWidth), row * (CellSize + LineWidth), CellSize, CellSize};
 }
 
-QColor TBoardGrid::LineColor() { return QColor(64, 64, 64); }
+QColor TBoardGrid::LineColor() {
+    return QColor(64, 64, 64);
+}
 
 void TBoardGrid::paintEvent(QPaintEvent *event) {
     QPainter painter(this);

@@ -3,8 +3,8 @@
 #include "BoardGrid.h"
 #include "ClientEndpoint.h"
 #include "PageControl.h"
-#include "PieceSelect.h"
 #include "Pictures.h"
+#include "PieceSelect.h"
 #include "Prompts.h"
 #include "Record.h"
 #include "ServerEndpoint.h"
@@ -29,15 +29,18 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
-
 #include <optional>
 
 #ifndef KORVALEN_INSTALLED_HELP
 #define KORVALEN_INSTALLED_HELP ""
 #endif
 
-QColor DarkSquareColor() { return {175, 119, 92}; }
-QColor LightSquareColor() { return {231, 189, 140}; }
+QColor DarkSquareColor() {
+    return {175, 119, 92};
+}
+QColor LightSquareColor() {
+    return {231, 189, 140};
+}
 
 QStringList SavedGameFilters() {
     return {QStringLiteral("Сохраненные игры Korvalen (*.kvl)"), QStringLiteral("Все файлы (*)")};
@@ -96,8 +99,8 @@ QString FileProblem(const QString &path, bool writing, const QString &systemReas
     } else {
         const QFileInfo folder(info.absolutePath());
         if (!folder.isDir())
-            return QStringLiteral("папка «%1» не существует").arg(QDir::toNativeSeparators(
-                folder.absoluteFilePath()));
+            return QStringLiteral("папка «%1» не существует")
+                .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
         if (info.exists() && !info.isWritable())
             return QStringLiteral("нет прав на запись в файл");
         if (!folder.isWritable())
@@ -159,8 +162,8 @@ void TMainForm::SetupComponents() {
     shConnect->SetPenColor(Qt::white);
 
     pcMain = Create<TPageControl>(this, "pcMain", {1, 0, 441, 467});
-    pcMain->OwnerDrawnTabBar()->OnDrawTab = [this](QPainter &painter, int index,
-                                                   const QRect &rect, bool active) {
+    pcMain->OwnerDrawnTabBar()->OnDrawTab = [this](QPainter &painter, int index, const QRect &rect,
+                                                   bool active) {
         pcMainDrawTab(painter, index, rect, active);
     };
     SetupBoardPage();
@@ -200,9 +203,8 @@ void TMainForm::SetupBoardPage() {
     for (int i = 0; i < 8; ++i) {
         lbDigit.at(i) = CreateLabel(tsBoard, QStringLiteral("lbDigit%1").arg(i + 1).toLatin1(),
                                     QString::number(i + 1), {1, digitTops.at(i)});
-        lbLitera.at(i) =
-            CreateLabel(tsBoard, QStringLiteral("lbLitera%1").arg(i + 1).toLatin1(),
-                        QString(QChar(u'a' + i)), {literaLefts.at(i), 424});
+        lbLitera.at(i) = CreateLabel(tsBoard, QStringLiteral("lbLitera%1").arg(i + 1).toLatin1(),
+                                     QString(QChar(u'a' + i)), {literaLefts.at(i), 424});
     }
     for (QLabel *label : lbDigit)
         SetTextColor(label, GrayTextColor(this));
@@ -217,9 +219,8 @@ void TMainForm::SetupBoardPage() {
     dgBoard->move(6, 6);
 }
 
-QPushButton *TMainForm::AddPictureButton(QWidget *parent, const char *name,
-                                         const QString &caption, const QString &picture,
-                                         const QRect &geometry) {
+QPushButton *TMainForm::AddPictureButton(QWidget *parent, const char *name, const QString &caption,
+                                         const QString &picture, const QRect &geometry) {
     auto *button = Create<QPushButton>(parent, name, geometry);
     button->setText(caption);
     button->setIcon(ButtonIcon(picture));
@@ -264,14 +265,12 @@ void TMainForm::SetupControlPage() {
     rbAsClient = Create<QRadioButton>(gbNet, "rbAsClient", {28, 56, 210, 17});
     rbAsClient->setText(QStringLiteral("Подчинённый компьютер (клиент)"));
     WidenToCaption(rbAsClient);
-    lbIpAddress = CreateLabel(gbNet, "lbIpAddress", QStringLiteral("IP-адрес сервера:"),
-                              {104, 82});
+    lbIpAddress = CreateLabel(gbNet, "lbIpAddress", QStringLiteral("IP-адрес сервера:"), {104, 82});
     edServerIP = Create<QLineEdit>(gbNet, "edServerIP", {208, 78, 121, 21});
     edServerIP->setEnabled(false);
     ShowAsUsable(edServerIP, false);
 
-    Label = CreateLabel(tsControl, "Label",
-                        QStringLiteral("Korvalen — © 2026, команда Korvalen"),
+    Label = CreateLabel(tsControl, "Label", QStringLiteral("Korvalen — © 2026, команда Korvalen"),
                         {12, 408});
     SetTextColor(Label, GrayTextColor(this));
 }
@@ -304,10 +303,10 @@ void TMainForm::SetupSideColumn() {
 }
 
 void TMainForm::SetupTabOrder() {
-    const std::array<QWidget *, 15> order = {
-        pcMain,     btNew,      btLoad,       btSave,        btReturn,
-        cbWhiteOnTop, cbShowHints, btHelp,    rbAsServer,    rbAsClient,
-        edServerIP, mmAnnotation, edGameMessage, mmChat,     edChat};
+    const std::array<QWidget *, 15> order = {pcMain,        btNew,        btLoad,      btSave,
+                                             btReturn,      cbWhiteOnTop, cbShowHints, btHelp,
+                                             rbAsServer,    rbAsClient,   edServerIP,  mmAnnotation,
+                                             edGameMessage, mmChat,       edChat};
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -332,8 +331,8 @@ void TMainForm::ConnectHandlers() {
 void TMainForm::ShowAsUsable(QWidget *edit, bool usable) {
     QPalette palette = edit->palette();
     const QPalette standard = QApplication::palette(edit);
-    palette.setColor(QPalette::Base, usable ? standard.color(QPalette::Base)
-                                            : standard.color(QPalette::Button));
+    palette.setColor(QPalette::Base,
+                     usable ? standard.color(QPalette::Base) : standard.color(QPalette::Button));
     edit->setPalette(palette);
 }
 
@@ -355,7 +354,9 @@ void TMainForm::showEvent(QShowEvent *event) {
     FormShow();
 }
 
-void TMainForm::FormShow() { edChat->setFocus(); }
+void TMainForm::FormShow() {
+    edChat->setFocus();
+}
 
 void TMainForm::paintEvent(QPaintEvent *) {
     // The board follows the game and the orientation at every repaint of the window.
@@ -444,10 +445,14 @@ void TMainForm::UpdateCoordinateLabels() {
     }
 }
 
-void TMainForm::tsBoardShow() { DrawBoard(); }
+void TMainForm::tsBoardShow() {
+    DrawBoard();
+}
 
 // The squares follow when the board page is shown again.
-void TMainForm::cbWhiteOnTopClick() { UpdateCoordinateLabels(); }
+void TMainForm::cbWhiteOnTopClick() {
+    UpdateCoordinateLabels();
+}
 
 // ---- Board input ------------------------------------------------------------------------------
 
@@ -541,10 +546,9 @@ void TMainForm::btHelpClick() {
 
 void TMainForm::btReturnClick() {
     if (SendNetMessage(QStringLiteral("rQuest"))) {
-        Prompts().ShowMessage(this, QMessageBox::Information,
-                              QStringLiteral("Отмена последнего хода"),
-                              QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."),
-                              QMessageBox::Ok);
+        Prompts().ShowMessage(
+            this, QMessageBox::Information, QStringLiteral("Отмена последнего хода"),
+            QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."), QMessageBox::Ok);
         return;
     }
     // No one to ask: the move is taken back at once. The board follows when its page is
@@ -568,10 +572,10 @@ void TMainForm::btSaveClick() {
         fileName += QStringLiteral(".kvl");
     QString reason;
     if (!WriteSavedGame(fileName, CurrentGame->MoveRecord, &reason)) {
-        ShowFileProblem(QStringLiteral("Сохранение партии"),
-                        QStringLiteral("Не удалось сохранить партию в файл\n%1\n\nПричина: %2.")
-                            .arg(QDir::toNativeSeparators(fileName),
-                                 FileProblem(fileName, true, reason)));
+        ShowFileProblem(
+            QStringLiteral("Сохранение партии"),
+            QStringLiteral("Не удалось сохранить партию в файл\n%1\n\nПричина: %2.")
+                .arg(QDir::toNativeSeparators(fileName), FileProblem(fileName, true, reason)));
     }
 }
 
@@ -592,12 +596,11 @@ void TMainForm::btLoadClick() {
     // A file that is not a saved game must not cost the player the game on the board.
     if (const std::optional<TBadEntry> bad = FindBadEntry(*lines)) {
         const QString line = lines->value(bad->Index);
-        const QString what =
-            line.isEmpty()
-                ? QStringLiteral("строка %1 пустая").arg(bad->Index + 1)
-                : QStringLiteral("строка %1 («%2») не является допустимым ходом")
-                      .arg(bad->Index + 1)
-                      .arg(line.left(40));
+        const QString what = line.isEmpty()
+                                 ? QStringLiteral("строка %1 пустая").arg(bad->Index + 1)
+                                 : QStringLiteral("строка %1 («%2») не является допустимым ходом")
+                                       .arg(bad->Index + 1)
+                                       .arg(line.left(40));
         ShowFileProblem(QStringLiteral("Загрузка партии"),
                         QStringLiteral("Файл\n%1\nне является сохранённой партией Korvalen: "
                                        "%2.\n\nТекущая партия не изменилась.")
@@ -612,4 +615,3 @@ void TMainForm::btLoadClick() {
     else
         pcMain->setCurrentWidget(tsBoard); // showing the page redraws the board
 }
-

@@ -12,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <array>
 #include <cstdint>
 #include <functional>

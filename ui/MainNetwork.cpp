@@ -1,8 +1,7 @@
 // The main window's network play: the settings file, the two connection roles, the messages
 // that keep the two games in step, the chat, the negotiated take-back and the attention marker.
-#include "Main.h"
-
 #include "ClientEndpoint.h"
+#include "Main.h"
 #include "PieceSelect.h"
 #include "Prompts.h"
 #include "Protocol.h"
@@ -21,7 +20,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
-
 #include <optional>
 #include <utility>
 
@@ -33,8 +31,12 @@ constexpr int PumpPassesPerSend = 10000;
 // ever opens with it (port 0 would have the server listen on a port that no client knows).
 constexpr int UnusablePort = -1;
 
-QColor ConnectedColor() { return {0, 128, 0}; }
-QColor DisconnectedColor() { return {255, 0, 0}; }
+QColor ConnectedColor() {
+    return {0, 128, 0};
+}
+QColor DisconnectedColor() {
+    return {255, 0, 0};
+}
 
 const QString TakeBackCaption = QStringLiteral("Отмена последнего хода");
 
@@ -84,9 +86,8 @@ void TMainForm::ApplyNetworkSettings() {
 
     edServerIP->setText(ReadSetting(IniFileName, NetworkSection, ServerIPKey, DefaultServerIP));
 
-    const bool asClient =
-        ReadSetting(IniFileName, NetworkSection, LastConnectAsKey, DefaultLastConnectAs) ==
-        QLatin1String("Client");
+    const bool asClient = ReadSetting(IniFileName, NetworkSection, LastConnectAsKey,
+                                      DefaultLastConnectAs) == QLatin1String("Client");
     {
         const QSignalBlocker quiet(rbAsClient); // the role is applied once, below
         (asClient ? rbAsClient : rbAsServer)->setChecked(true);
@@ -328,7 +329,9 @@ void TMainForm::SetAttention(bool flag) {
     QCoreApplication::processEvents(); // the new title shows at once
 }
 
-void TMainForm::ApplicationEventsActivate() { SetAttention(false); }
+void TMainForm::ApplicationEventsActivate() {
+    SetAttention(false);
+}
 
 // Activation and restoring clear the marker; the program is the one that became active only
 // when this window or a dialog of its own did.
@@ -344,4 +347,6 @@ void TMainForm::changeEvent(QEvent *event) {
     }
 }
 
-void TMainForm::ApplicationEventsRestore() { SetAttention(false); }
+void TMainForm::ApplicationEventsRestore() {
+    SetAttention(false);
+}

@@ -21,8 +21,7 @@ void TOwnerDrawnTabBar::paintEvent(QPaintEvent *) {
     }
 }
 
-TPageControl::TPageControl(QWidget *parent)
-    : QTabWidget(parent), Bar(new TOwnerDrawnTabBar(this)) {
+TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent), Bar(new TOwnerDrawnTabBar(this)) {
     setTabBar(Bar);
     // Flat buttons over the pages, no frame around them.
     setDocumentMode(true);

@@ -3,7 +3,6 @@
 
 #include <QTabBar>
 #include <QTabWidget>
-
 #include <functional>
 
 class TOwnerDrawnTabBar : public QTabBar {

@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QSvgRenderer>
-
 #include <array>
 
 namespace {

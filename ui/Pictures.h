@@ -5,7 +5,6 @@
 #include <QList>
 #include <QPixmap>
 #include <QString>
-
 #include <cstdint>
 
 // Size of every piece picture.

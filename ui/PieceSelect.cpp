@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QScreen>
 #include <QToolButton>
-
 #include <algorithm>
 
 namespace {
@@ -31,8 +30,8 @@ void TPieceSelectForm::SetupComponents() {
     setFont(formFont);
     setFixedSize(ClientSize);
 
-    Label1 = new QLabel(
-        QStringLiteral("Нажмите на кнопку с фигурой, которую вы хотите поставить:"), this);
+    Label1 = new QLabel(QStringLiteral("Нажмите на кнопку с фигурой, которую вы хотите поставить:"),
+                        this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     // The label keeps its place and width; it only grows downwards when the font needs a
@@ -50,7 +49,7 @@ void TPieceSelectForm::SetupComponents() {
 }
 
 QToolButton *TPieceSelectForm::AddPieceButton(const char *name, int left,
-                                               void (TPieceSelectForm::*handler)()) {
+                                              void (TPieceSelectForm::*handler)()) {
     auto *button = new QToolButton(ToolBar1);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(QRect(QPoint(left, 2), PieceButtonSize));
@@ -78,7 +77,15 @@ void TPieceSelectForm::Choose(std::uint8_t kind) {
     accept();
 }
 
-void TPieceSelectForm::btRookClick() { Choose(Rook); }
-void TPieceSelectForm::btKnightClick() { Choose(Knight); }
-void TPieceSelectForm::btBishopClick() { Choose(Bishop); }
-void TPieceSelectForm::btQueenClick() { Choose(Queen); }
+void TPieceSelectForm::btRookClick() {
+    Choose(Rook);
+}
+void TPieceSelectForm::btKnightClick() {
+    Choose(Knight);
+}
+void TPieceSelectForm::btBishopClick() {
+    Choose(Bishop);
+}
+void TPieceSelectForm::btQueenClick() {
+    Choose(Queen);
+}

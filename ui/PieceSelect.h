@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QList>
 #include <QPixmap>
-
 #include <cstdint>
 
 class QLabel;

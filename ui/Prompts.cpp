@@ -37,4 +37,6 @@ QString TPrompts::SaveFileName(QWidget *parent, const QStringList &filters) {
     return RunFileDialog(parent, filters, QFileDialog::AcceptSave);
 }
 
-bool TPrompts::OpenUrl(const QUrl &url) { return QDesktopServices::openUrl(url); }
+bool TPrompts::OpenUrl(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+}

@@ -1,5 +1,6 @@
 // Korvalen: chess for two players at one computer or over a local network.
 #include "Main.h"
+
 #include "Pictures.h"
 
 #include <QApplication>

@@ -15,11 +15,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <array>
+#include <benchmark/benchmark.h>
 #include <memory>
 #include <vector>
 
@@ -38,8 +36,7 @@ void Press(TMainForm &form, int index) {
 }
 
 // Knights out and back: a game that can go on for ever. From and to squares, in turn.
-constexpr std::array<std::pair<int, int>, 4> KnightDance = {
-    {{1, 18}, {57, 42}, {18, 1}, {42, 57}}};
+constexpr std::array<std::pair<int, int>, 4> KnightDance = {{{1, 18}, {57, 42}, {18, 1}, {42, 57}}};
 // A long game's notation is about this many moves; the game starts again after it.
 constexpr int MovesPerGame = 80;
 
@@ -86,8 +83,8 @@ BENCHMARK(PressSelects)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAg
 std::unique_ptr<TMainForm> LinkedWindow(const QTemporaryDir &folder, quint16 port, bool asClient) {
     QFile settings(QDir(folder.path()).filePath(QStringLiteral("Korvalen.ini")));
     if (settings.open(QIODevice::WriteOnly))
-        settings.write("[Network]\r\nPort=" + QByteArray::number(port) + "\r\nLastConnectAs=" +
-                       (asClient ? "Client" : "Server") + "\r\n");
+        settings.write("[Network]\r\nPort=" + QByteArray::number(port) +
+                       "\r\nLastConnectAs=" + (asClient ? "Client" : "Server") + "\r\n");
     settings.close();
     auto form = std::make_unique<TMainForm>(folder.path());
     form->tmFlicker->stop();

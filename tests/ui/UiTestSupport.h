@@ -11,7 +11,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-
 #include <memory>
 
 // Answers the window's questions from a script and remembers what it was asked.
@@ -71,7 +70,9 @@ struct TTestWindow {
 };
 
 // Board index from a square name such as "e2".
-inline int SquareIndex(const char *name) { return (name[1] - '1') * 8 + (name[0] - 'a'); }
+inline int SquareIndex(const char *name) {
+    return (name[1] - '1') * 8 + (name[0] - 'a');
+}
 
 // The middle of the cell that shows this square in the window's orientation now.
 inline QPoint CellCentre(const TMainForm &form, int index) {

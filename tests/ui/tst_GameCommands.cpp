@@ -221,11 +221,16 @@ void TestGameCommands::saveThenLoadRoundTrip() {
 void TestGameCommands::saveNaming_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
-    QTest::newRow("no extension") << "game" << "game.kvl";
-    QTest::newRow("extension") << "game.kvl" << "game.kvl";
-    QTest::newRow("extension inside") << "old.kvl.bak" << "old.kvl.bak";
-    QTest::newRow("capitals are not the extension") << "GAME.KVL" << "GAME.KVL.kvl";
-    QTest::newRow("other extension") << "game.txt" << "game.txt.kvl";
+    QTest::newRow("no extension") << "game"
+                                  << "game.kvl";
+    QTest::newRow("extension") << "game.kvl"
+                               << "game.kvl";
+    QTest::newRow("extension inside") << "old.kvl.bak"
+                                      << "old.kvl.bak";
+    QTest::newRow("capitals are not the extension") << "GAME.KVL"
+                                                    << "GAME.KVL.kvl";
+    QTest::newRow("other extension") << "game.txt"
+                                     << "game.txt.kvl";
 }
 
 void TestGameCommands::saveNaming() {
@@ -289,8 +294,10 @@ void TestGameCommands::badFileKeepsTheGame() {
 void TestGameCommands::unreadableFileKeepsTheGame_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "nowhere.kvl" << "файл не найден";
-    QTest::newRow("a folder") << "folder.kvl" << "это папка, а не файл";
+    QTest::newRow("missing") << "nowhere.kvl"
+                             << "файл не найден";
+    QTest::newRow("a folder") << "folder.kvl"
+                              << "это папка, а не файл";
 }
 
 void TestGameCommands::unreadableFileKeepsTheGame() {

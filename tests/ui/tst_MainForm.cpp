@@ -4,8 +4,8 @@
 #include "BoardGrid.h"
 #include "Main.h"
 #include "PageControl.h"
-#include "PieceSelect.h"
 #include "Pictures.h"
+#include "PieceSelect.h"
 #include "Shape.h"
 #include "UiTestSupport.h"
 
@@ -25,7 +25,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
-
 #include <functional>
 
 namespace {
@@ -40,7 +39,9 @@ QString CaptionOf(const QWidget *widget) {
     return {};
 }
 
-QRgb Pixel(const TMainForm &form, QPoint at) { return form.dgBoard->Canvas().toImage().pixel(at); }
+QRgb Pixel(const TMainForm &form, QPoint at) {
+    return form.dgBoard->Canvas().toImage().pixel(at);
+}
 
 // What a cell must look like: the square colour with the picture at (2, 2 - lift).
 QImage ExpectedCell(const QColor &square, const QPixmap *picture, int lift = 0) {
@@ -146,8 +147,7 @@ void TestMainForm::components_data() {
         QStringLiteral("Сохранить в файл...   "));
     row("btReturn", "QPushButton", "gbGame", {232, 25, 160, 25},
         QStringLiteral("Отменить ход    "));
-    row("gbInterface", "QGroupBox", "tsControl", {12, 135, 419, 130},
-        QStringLiteral("Интерфейс"));
+    row("gbInterface", "QGroupBox", "tsControl", {12, 135, 419, 130}, QStringLiteral("Интерфейс"));
     row("cbWhiteOnTop", "QCheckBox", "gbInterface", {31, 24, 113, 17},
         QStringLiteral("Белые наверху"));
     row("cbShowHints", "QCheckBox", "gbInterface", {31, 48, 153, 17},
@@ -174,11 +174,11 @@ void TestMainForm::components_data() {
     static constexpr std::array<int, 8> literaLefts = {38, 89, 140, 191, 242, 293, 344, 396};
     for (int i = 0; i < 8; ++i) {
         QTest::addRow("lbDigit%d", i + 1)
-            << QStringLiteral("lbDigit%1").arg(i + 1) << "QLabel" << "tsBoard"
-            << QRect(1, digitTops.at(i), 0, 0) << QString::number(i + 1) << QString();
-        QTest::addRow("lbLitera%d", i + 1)
-            << QStringLiteral("lbLitera%1").arg(i + 1) << "QLabel" << "tsBoard"
-            << QRect(literaLefts.at(i), 424, 0, 0) << QString(QChar(u'a' + i)) << QString();
+            << QStringLiteral("lbDigit%1").arg(i + 1) << "QLabel"
+            << "tsBoard" << QRect(1, digitTops.at(i), 0, 0) << QString::number(i + 1) << QString();
+        QTest::addRow("lbLitera%d", i + 1) << QStringLiteral("lbLitera%1").arg(i + 1) << "QLabel"
+                                           << "tsBoard" << QRect(literaLefts.at(i), 424, 0, 0)
+                                           << QString(QChar(u'a' + i)) << QString();
     }
 }
 
@@ -198,9 +198,9 @@ void TestMainForm::components() {
     if (!geometry.isEmpty()) {
         QCOMPARE(widget->height(), geometry.height());
         // A control may only grow to the right, and only as far as its caption needs.
-        QCOMPARE(widget->width(), std::max(geometry.width(), CaptionOf(widget).isEmpty()
-                                                                 ? 0
-                                                                 : widget->sizeHint().width()));
+        QCOMPARE(widget->width(),
+                 std::max(geometry.width(),
+                          CaptionOf(widget).isEmpty() ? 0 : widget->sizeHint().width()));
     }
     if (!caption.isEmpty())
         QCOMPARE(CaptionOf(widget), caption);
@@ -258,8 +258,9 @@ void TestMainForm::windowAndInitialState() {
     QVERIFY(form.edGameMessage->isReadOnly());
     QVERIFY(form.mmChat->isReadOnly());
     const QColor buttonFace = form.palette().color(QPalette::Button);
-    for (QWidget *edit : {static_cast<QWidget *>(form.edChat), static_cast<QWidget *>(form.edServerIP),
-                          static_cast<QWidget *>(form.mmAnnotation)})
+    for (QWidget *edit :
+         {static_cast<QWidget *>(form.edChat), static_cast<QWidget *>(form.edServerIP),
+          static_cast<QWidget *>(form.mmAnnotation)})
         QCOMPARE(edit->palette().color(QPalette::Base), buttonFace);
     QCOMPARE(form.SelectedSquare, -1);
     QVERIFY(form.FlickerRaised);
@@ -275,10 +276,10 @@ void TestMainForm::windowAndInitialState() {
 }
 
 void TestMainForm::tabOrder() {
-    const QStringList expected = {"btNew",        "btLoad",        "btSave",     "btReturn",
-                                  "cbWhiteOnTop", "cbShowHints",   "btHelp",     "rbAsServer",
-                                  "rbAsClient",   "edServerIP",    "mmAnnotation",
-                                  "edGameMessage", "mmChat",       "edChat"};
+    const QStringList expected = {"btNew",        "btLoad",      "btSave",       "btReturn",
+                                  "cbWhiteOnTop", "cbShowHints", "btHelp",       "rbAsServer",
+                                  "rbAsClient",   "edServerIP",  "mmAnnotation", "edGameMessage",
+                                  "mmChat",       "edChat"};
     QStringList seen;
     QWidget *widget = Form().pcMain;
     for (int steps = 0; steps < 200 && seen.size() < expected.size(); ++steps) {
@@ -348,7 +349,7 @@ void TestMainForm::squareColoursAndLines() {
     Form().DrawBoard();
     // a1 and h8 dark, h1 and a8 light, in both orientations; e4 and d5 empty in the middle.
     const QList<std::pair<const char *, QColor>> squares = {
-        {"a1", DarkSquareColor()}, {"h8", DarkSquareColor()}, {"h1", LightSquareColor()},
+        {"a1", DarkSquareColor()},  {"h8", DarkSquareColor()},  {"h1", LightSquareColor()},
         {"a8", LightSquareColor()}, {"e4", LightSquareColor()}, {"d4", DarkSquareColor()}};
     for (const auto &[name, colour] : squares) {
         const QPoint cell = Form().GridCellOf(SquareIndex(name) % 8, SquareIndex(name) / 8);
@@ -396,8 +397,10 @@ void TestMainForm::coordinateLabels_data() {
     QTest::addColumn<bool>("whiteOnTop");
     QTest::addColumn<QString>("letters");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("white at the bottom") << false << "abcdefgh" << "12345678";
-    QTest::newRow("white on top") << true << "hgfedcba" << "87654321";
+    QTest::newRow("white at the bottom") << false << "abcdefgh"
+                                         << "12345678";
+    QTest::newRow("white on top") << true << "hgfedcba"
+                                  << "87654321";
 }
 
 void TestMainForm::coordinateLabels() {
@@ -447,8 +450,8 @@ void TestMainForm::pressHitTest_data() {
     QTest::newRow("top: h1 top-left cell") << true << QPoint(25, 25) << 1 << 7;
     QTest::newRow("top: a1 top-right cell") << true << QPoint(7 * 51 + 25, 25) << 1 << 0;
     QTest::newRow("top: e2 left edge") << true << QPoint(3 * 51, 1 * 51 + 25) << 1 << -1;
-    QTest::newRow("top: a8 bottom-right cell") << true << QPoint(7 * 51 + 25, 7 * 51 + 25) << 1
-                                               << -1;
+    QTest::newRow("top: a8 bottom-right cell")
+        << true << QPoint(7 * 51 + 25, 7 * 51 + 25) << 1 << -1;
 }
 
 void TestMainForm::pressHitTest() {
@@ -493,9 +496,9 @@ void TestMainForm::twoPressRule() {
 
 void TestMainForm::flickerRaisesByTwoPixels() {
     TMainForm &form = Form();
-    form.tmFlicker->stop(); // the ticks come from the test alone
+    form.tmFlicker->stop();                                 // the ticks come from the test alone
     const QImage still = Comparable(CellImage(form, 4, 6)); // e2
-    form.tmFlickerTimer();                                 // nothing selected: nothing painted
+    form.tmFlickerTimer();                                  // nothing selected: nothing painted
     QVERIFY(form.FlickerRaised);
     QCOMPARE(Comparable(CellImage(form, 4, 6)), still);
 

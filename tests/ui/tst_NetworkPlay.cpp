@@ -23,7 +23,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-
 #include <functional>
 #include <memory>
 
@@ -149,7 +148,9 @@ void WhenPieceDialogShows(const std::function<void(TPieceSelectForm *)> &action,
 const QStringList BeforePromotion = {"9>25",  "48>32", "25>32", "49>41",
                                      "32>41", "58>40", "41>49", "57>42"};
 
-QString MoveList(const QStringList &entries) { return u'l' + entries.join(u'|'); }
+QString MoveList(const QStringList &entries) {
+    return u'l' + entries.join(u'|');
+}
 
 } // namespace
 
@@ -395,8 +396,8 @@ void TestNetworkPlay::sendReportsHandOver() {
     QTRY_COMPARE(pair.Server->shConnect->BrushColor(), state == "connected" ? Green : Red);
 
     bool pumped = false;
-    QMetaObject::invokeMethod(pair.Server.Window->Form.get(), [&pumped] { pumped = true; },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        pair.Server.Window->Form.get(), [&pumped] { pumped = true; }, Qt::QueuedConnection);
     QCOMPARE(pair.Server->SendNetMessage(QStringLiteral("s-1")), handedOver);
     QCOMPARE(pumped, handedOver);
     QTest::qWait(1);
@@ -508,14 +509,14 @@ void TestNetworkPlay::chat_data() {
     QTest::newRow("server to client") << true << "Привет! Ход за тобой." << int(Qt::Key_Return)
                                       << Qt::KeyboardModifiers() << false;
     QTest::newRow("client to server, keypad Enter")
-        << false << "Спасибо, иду" << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-        << false;
+        << false << "Спасибо, иду" << int(Qt::Key_Enter)
+        << Qt::KeyboardModifiers(Qt::KeypadModifier) << false;
     QTest::newRow("with Shift") << true << "Ёлка" << int(Qt::Key_Return)
                                 << Qt::KeyboardModifiers(Qt::ShiftModifier) << false;
     QTest::newRow("empty entry") << false << "" << int(Qt::Key_Return) << Qt::KeyboardModifiers()
                                  << false;
-    QTest::newRow("receiver in front") << true << "вижу" << int(Qt::Key_Return)
-                                       << Qt::KeyboardModifiers() << true;
+    QTest::newRow("receiver in front")
+        << true << "вижу" << int(Qt::Key_Return) << Qt::KeyboardModifiers() << true;
     QTest::newRow("markup stays text") << false << "<b>жирный</b> &amp; <i>" << int(Qt::Key_Return)
                                        << Qt::KeyboardModifiers() << false;
 }
@@ -648,7 +649,8 @@ void TestNetworkPlay::attentionClearedByActivation() {
         QEvent activation(QEvent::ActivationChange);
         QApplication::sendEvent(window.Window->Form.get(), &activation);
     }
-    QCOMPARE(window->windowTitle(), cleared ? QStringLiteral("Korvalen") : QStringLiteral("Korvalen*"));
+    QCOMPARE(window->windowTitle(),
+             cleared ? QStringLiteral("Korvalen") : QStringLiteral("Korvalen*"));
 }
 
 // ---- A foreign peer, byte by byte -----------------------------------------------------------
@@ -825,7 +827,8 @@ void TestNetworkPlay::unknownMessages() {
     QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
     peer.Write(bytes);
     QTRY_COMPARE(received.size(), 1);
-    QCOMPARE(window->windowTitle(), marked ? QStringLiteral("Korvalen*") : QStringLiteral("Korvalen"));
+    QCOMPARE(window->windowTitle(),
+             marked ? QStringLiteral("Korvalen*") : QStringLiteral("Korvalen"));
     QCOMPARE(window->CurrentGame->MoveRecord, QStringList{"6>21"});
     QVERIFY(window->mmChat->toPlainText().isEmpty());
     QVERIFY(window.Prompts().Messages.isEmpty());
@@ -844,9 +847,8 @@ void TestNetworkPlay::heldBackDuringPromotion_data() {
                                  << MoveList(longer).toLatin1();
     QTest::newRow("consent") << QByteArray("rYes") << BeforePromotion << 0 << QByteArray();
     QTest::newRow("request") << QByteArray("rQuest") << knight << 1 << QByteArray("rNo");
-    QTest::newRow("selection, then list")
-        << QByteArray("s52") + MoveList(longer).toLatin1() << longer << 0
-        << MoveList(longer).toLatin1();
+    QTest::newRow("selection, then list") << QByteArray("s52") + MoveList(longer).toLatin1()
+                                          << longer << 0 << MoveList(longer).toLatin1();
 }
 
 // What would replay, undo or select on the game while the promotion dialog is open waits
@@ -872,8 +874,7 @@ void TestNetworkPlay::heldBackDuringPromotion() {
         waited = QTest::qWaitFor([&] { return !window->mmChat->toPlainText().isEmpty(); }) &&
                  QTest::qWaitFor([&] { return !window->HeldNetMessages.isEmpty(); }) &&
                  window->CurrentGame->MoveRecord == BeforePromotion &&
-                 window->SelectedSquare == SquareIndex("b7") &&
-                 window.Prompts().Messages.isEmpty();
+                 window->SelectedSquare == SquareIndex("b7") && window.Prompts().Messages.isEmpty();
         dialog->btKnight->click();
     });
     PressSquare(window.Form(), "b8");
