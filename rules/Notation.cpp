@@ -46,16 +46,10 @@ void AppendSquareName(QString &text, const TFields &square) {
     text += QChar(u'1' + square.Row);
 }
 
-void AppendNumber(QString &text, qsizetype number) {
-    if (number >= 10)
-        AppendNumber(text, number / 10);
-    text += QChar(char16_t(u'0' + number % 10));
-}
-
 void AppendMoveNumber(QString &text, qsizetype number) {
     if (number < 10)
         text += u' ';
-    AppendNumber(text, number);
+    text += QString::number(number);
     text += QLatin1StringView(". ");
 }
 
@@ -117,13 +111,7 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     else
         Notation.last() = line;
 
-    QString entry;
-    entry.reserve(8);
-    AppendNumber(entry, from);
-    entry += u'>';
-    AppendNumber(entry, to);
-    entry += suffix;
-    MoveRecord.append(entry);
+    MoveRecord.append(QString::number(from) + u'>' + QString::number(to) + suffix);
 }
 
 void TGame::ShowGameMessage(const QString &text) {
