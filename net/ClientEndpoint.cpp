@@ -65,6 +65,7 @@ void TClientEndpoint::Connected() {
     if (!socket)
         return;
     socket->disconnect(this);
+    PrepareConnection(*socket, DeadPeerTimes);
     auto *connection = new TConnection(socket, this); // owned by this endpoint
     connect(connection, &TConnection::MessageReceived, this, &TClientEndpoint::MessageReceived);
     connect(connection, &TConnection::Closed, this, [this, connection] {

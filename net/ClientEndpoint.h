@@ -2,6 +2,8 @@
 // (no host-name lookup). Lives on the GUI thread; socket errors are never reported.
 #pragma once
 
+#include "SocketOptions.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -22,6 +24,8 @@ public:
     void SetAddress(const QString &address) { AddressText = address; }
     int Port() const { return PortNumber; }
     void SetPort(int port) { PortNumber = port; }
+    // How soon a connection whose peer vanished is given up; taken by the next connection.
+    void SetDeadPeerTimes(const TDeadPeerTimes &times) { DeadPeerTimes = times; }
 
     // Starts a connection attempt, abandoning one still pending from an earlier Open(). Text
     // that is not a dotted IPv4 address (empty, a host name, IPv6; blanks around it are ignored)
@@ -50,6 +54,7 @@ private:
 
     QString AddressText;
     int PortNumber = 0;
+    TDeadPeerTimes DeadPeerTimes;
     QPointer<QTcpSocket> Attempt;     // a pending connection attempt, child of this endpoint
     QPointer<TConnection> Connection; // the established connection, child of this endpoint
 };

@@ -51,6 +51,7 @@ bool TServerEndpoint::Send(const QByteArray &message) {
 
 void TServerEndpoint::AcceptPending() {
     while (QTcpSocket *socket = Server->nextPendingConnection()) {
+        PrepareConnection(*socket, DeadPeerTimes);
         auto *connection = new TConnection(socket, this); // owned by this endpoint
         connect(connection, &TConnection::MessageReceived, this, &TServerEndpoint::MessageReceived);
         connect(connection, &TConnection::Closed, this, [this, connection] { Forget(connection); });

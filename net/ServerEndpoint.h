@@ -3,6 +3,8 @@
 // open. Lives on the GUI thread; socket errors are never reported.
 #pragma once
 
+#include "SocketOptions.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -21,6 +23,9 @@ public:
     // listens. A new port takes effect at the next Open().
     int Port() const { return PortNumber; }
     void SetPort(int port) { PortNumber = port; }
+    // How soon a connection whose peer vanished is given up (and ConnectionClosed() follows);
+    // taken by the connections accepted from now on.
+    void SetDeadPeerTimes(const TDeadPeerTimes &times) { DeadPeerTimes = times; }
 
     // The port actually listened on, 0 while not listening.
     quint16 ListeningPort() const;
@@ -55,6 +60,7 @@ private:
     void Forget(TConnection *connection);
 
     int PortNumber = 0;
+    TDeadPeerTimes DeadPeerTimes;
     QTcpServer *Server; // child of this endpoint
     // In order of acceptance; the connections are children of this endpoint.
     QList<TConnection *> Connections;
