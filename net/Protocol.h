@@ -23,6 +23,8 @@ inline constexpr QLatin1String TakeBackConsentMessage{"rYes"};
 inline constexpr QLatin1String TakeBackRefusalMessage{"rNo"};
 
 inline constexpr int NoSelection = -1;
+// The longest text the chat entry takes: one line is one send, well inside one read.
+inline constexpr int ChatTextMaxLength = 1000;
 
 enum class TTakeBack { Request, Consent, Refusal };
 

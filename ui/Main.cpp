@@ -6,6 +6,7 @@
 #include "Pictures.h"
 #include "PieceSelect.h"
 #include "Prompts.h"
+#include "Protocol.h"
 #include "Record.h"
 #include "ServerEndpoint.h"
 #include "Shape.h"
@@ -298,6 +299,7 @@ void TMainForm::SetupSideColumn() {
 
     edChat = Create<QLineEdit>(this, "edChat", {444, 430, 185, 21});
     edChat->setToolTip(QStringLiteral("Сообщение в чат"));
+    edChat->setMaxLength(ChatTextMaxLength);
     edChat->setReadOnly(true);
     ShowAsUsable(edChat, false);
 }

@@ -242,6 +242,8 @@ void TestNetworkPlay::startUpSettings() {
     QVERIFY(!window->ClientSocket->Active());
     QCOMPARE(window->shConnect->BrushColor(), Red);
     QVERIFY(window->edChat->isReadOnly());
+    // One chat line is one send, short enough never to reach the peer in pieces.
+    QCOMPARE(window->edChat->maxLength(), 1000);
     QCOMPARE(QFile::exists(window.IniPath()), !settings.isNull());
     QCOMPARE(window.IniText(), settings.isNull() ? QByteArray() : settings);
     if (port == -1) {
