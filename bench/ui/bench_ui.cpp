@@ -1,50 +1,24 @@
 // Figures for the window: one press on the board with no connection, as the mouse delivers it
 // (hit test, the move, the whole board repainted, the notation refreshed); and over loopback,
 // the time from the press that completes a move until the other window's board shows it.
-#include "BoardGrid.h"
+#include "BenchSupport.h"
 #include "ClientEndpoint.h"
 #include "Main.h"
-#include "ServerEndpoint.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTcpServer>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <array>
 #include <benchmark/benchmark.h>
-#include <memory>
 #include <vector>
 
 namespace {
-
-QPoint CellCentre(const TMainForm &form, int index) {
-    const QPoint cell = form.GridCellOf(index % 8, index / 8);
-    return TBoardGrid::CellRect(cell.x(), cell.y()).center();
-}
-
-void Press(TMainForm &form, int index) {
-    const QPointF at = CellCentre(form, index);
-    QMouseEvent press(QEvent::MouseButtonPress, at, form.dgBoard->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.dgBoard, &press);
-}
 
 // Knights out and back: a game that can go on for ever. From and to squares, in turn.
 constexpr std::array<std::pair<int, int>, 4> KnightDance = {{{1, 18}, {57, 42}, {18, 1}, {42, 57}}};
 // A long game's notation is about this many moves; the game starts again after it.
 constexpr int MovesPerGame = 80;
-
-struct TBenchWindow {
-    QTemporaryDir Folder;
-    TMainForm Form{Folder.path()};
-    TBenchWindow() { Form.tmFlicker->stop(); }
-};
 
 // The press that plays a move: TryMove, notation line, record entry, board and memo.
 void PressPlaysMove(benchmark::State &state) {
@@ -57,9 +31,9 @@ void PressPlaysMove(benchmark::State &state) {
             played = 0;
         }
         const auto [from, to] = KnightDance.at(played % KnightDance.size());
-        Press(window.Form, from);
+        PressBoard(window.Form, from);
         state.ResumeTiming();
-        Press(window.Form, to);
+        PressBoard(window.Form, to);
         ++played;
     }
     if (window.Form.CurrentGame->MoveRecord.size() != played)
@@ -72,50 +46,32 @@ void PressSelects(benchmark::State &state) {
     TBenchWindow window;
     for (auto _ : state) {
         window.Form.SelectedSquare = -1;
-        Press(window.Form, 12);
+        PressBoard(window.Form, 12);
     }
     if (window.Form.SelectedSquare != 12)
         state.SkipWithError("nothing was selected");
 }
 BENCHMARK(PressSelects)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
-// A window of its own folder whose settings file names the port and the role.
-std::unique_ptr<TMainForm> LinkedWindow(const QTemporaryDir &folder, quint16 port, bool asClient) {
-    QFile settings(QDir(folder.path()).filePath(QStringLiteral("Korvalen.ini")));
-    if (settings.open(QIODevice::WriteOnly))
-        settings.write("[Network]\r\nPort=" + QByteArray::number(port) +
-                       "\r\nLastConnectAs=" + (asClient ? "Client" : "Server") + "\r\n");
-    settings.close();
-    auto form = std::make_unique<TMainForm>(folder.path());
-    form->tmFlicker->stop();
-    form->tmConnect->stop();
-    form->show();
-    return form;
-}
-
 // Two windows joined over loopback, as two computers would be.
 struct TLinkedWindows {
-    QTemporaryDir ServerFolder;
-    QTemporaryDir ClientFolder;
-    std::unique_ptr<TMainForm> Server;
-    std::unique_ptr<TMainForm> Client;
+    const quint16 Port = FreePort();
+    TBenchWindow Server{ServerSettings(Port)};
+    TBenchWindow Client{ClientSettings(Port)};
 
     TLinkedWindows() {
-        QTcpServer probe; // a free port, picked by the system
-        probe.listen(QHostAddress::Any, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        Server = LinkedWindow(ServerFolder, port, false);
-        Client = LinkedWindow(ClientFolder, port, true);
-        Server->tmConnectTimer();
-        Client->tmConnectTimer();
+        Server.Form.show();
+        Client.Form.show();
+        Server.Form.tmConnectTimer();
+        Client.Form.tmConnectTimer();
         QElapsedTimer waited;
         waited.start();
         while (!Linked() && waited.elapsed() < 5000)
             QCoreApplication::processEvents();
     }
     bool Linked() const {
-        return Client->ClientSocket->Active() && Server->ServerSocket->ConnectionCount() == 1;
+        return Client.Form.ClientSocket->Active() &&
+               Server.Form.ServerSocket->ConnectionCount() == 1;
     }
 };
 
@@ -131,7 +87,7 @@ void MoveReachesPeer(benchmark::State &state) {
     QElapsedTimer clock;
     qint64 shownAt = -1;
     // The notation follows right after the board has been redrawn.
-    QObject::connect(windows.Client->mmAnnotation, &QPlainTextEdit::textChanged,
+    QObject::connect(windows.Client.Form.mmAnnotation, &QPlainTextEdit::textChanged,
                      [&clock, &shownAt] {
                          if (shownAt < 0)
                              shownAt = clock.nsecsElapsed();
@@ -140,15 +96,15 @@ void MoveReachesPeer(benchmark::State &state) {
     int played = 0;
     for (auto _ : state) {
         if (played == MovesPerGame) {
-            windows.Server->btNewClick();
-            windows.Client->btNewClick();
+            windows.Server.Form.btNewClick();
+            windows.Client.Form.btNewClick();
             played = 0;
         }
         const auto [from, to] = KnightDance.at(played % KnightDance.size());
-        Press(*windows.Server, from);
+        PressBoard(windows.Server.Form, from);
         shownAt = -1;
         clock.start();
-        Press(*windows.Server, to);
+        PressBoard(windows.Server.Form, to);
         while (shownAt < 0 && clock.elapsed() < 5000)
             QCoreApplication::processEvents();
         if (shownAt < 0) {
@@ -159,7 +115,7 @@ void MoveReachesPeer(benchmark::State &state) {
         latencies.push_back(double(shownAt) / 1e6);
         ++played;
     }
-    if (windows.Client->CurrentGame->MoveRecord != windows.Server->CurrentGame->MoveRecord)
+    if (windows.Client.Form.CurrentGame->MoveRecord != windows.Server.Form.CurrentGame->MoveRecord)
         state.SkipWithError("the two games differ");
     std::sort(latencies.begin(), latencies.end());
     if (!latencies.empty()) {
@@ -177,7 +133,7 @@ void SendWhileConnected(benchmark::State &state) {
         return;
     }
     for (auto _ : state) {
-        if (!windows.Server->SendNetMessage(QStringLiteral("s-1")))
+        if (!windows.Server.Form.SendNetMessage(QStringLiteral("s-1")))
             state.SkipWithError("the send failed");
     }
 }
