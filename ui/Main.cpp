@@ -13,10 +13,6 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
-#ifndef KORVALEN_INSTALLED_HELP
-#define KORVALEN_INSTALLED_HELP ""
-#endif
-
 TMainForm::TMainForm(const QString &folder, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

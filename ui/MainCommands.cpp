@@ -23,18 +23,23 @@ void TMainForm::cbShowHintsClick() {
         QToolTip::hideText();
 }
 
-QString TMainForm::HelpFileName() const {
+QStringList TMainForm::HelpFilePlaces() const {
     const QDir programFolder(ProgramFolder);
-    const QString beside = programFolder.filePath(QStringLiteral("help/index.html"));
-    if (QFileInfo(beside).isFile())
-        return beside;
-    // An installed tree moved as a whole to another prefix still finds its own page.
-    const QString besideInstalled =
-        programFolder.filePath(QStringLiteral("../share/korvalen/help/index.html"));
-    if (QFileInfo(besideInstalled).isFile())
-        return QDir::cleanPath(besideInstalled);
-    if (!InstalledHelpFile.isEmpty() && QFileInfo(InstalledHelpFile).isFile())
-        return InstalledHelpFile;
+    QStringList places = {
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(KORVALEN_HELP_BESIDE_PROGRAM))),
+        // An installed tree moved as a whole to another prefix still finds its own page.
+        QDir::cleanPath(
+            programFolder.filePath(QStringLiteral(KORVALEN_INSTALLED_HELP_FROM_PROGRAM)))};
+    if (!InstalledHelpFile.isEmpty() && !places.contains(QDir::cleanPath(InstalledHelpFile)))
+        places.append(InstalledHelpFile);
+    return places;
+}
+
+QString TMainForm::HelpFileName() const {
+    for (const QString &place : HelpFilePlaces()) {
+        if (QFileInfo(place).isFile())
+            return place;
+    }
     return {};
 }
 
@@ -44,8 +49,16 @@ void TMainForm::btHelpClick() {
         Prompts().OpenUrl(QUrl::fromLocalFile(help));
         return;
     }
+    // The places make the box wide enough for its whole caption, and tell the user where
+    // the page is missing.
+    QStringList shown;
+    for (const QString &place : HelpFilePlaces())
+        shown.append(QDir::toNativeSeparators(place));
     Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Поиск файла справки"),
-                          QStringLiteral("Файл справки не найден."), QMessageBox::Ok);
+                          QStringLiteral("Файл справки не найден.\n\nПрограмма искала его "
+                                         "здесь:\n%1")
+                              .arg(shown.join(u'\n')),
+                          QMessageBox::Ok);
 }
 
 void TMainForm::btReturnClick() {
