@@ -20,17 +20,45 @@ ensure_packages() {
     echo "Installing: ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
+    # Another apt run (the desktop's updater, right after boot) may hold the lock: wait for it.
+    local wait=(-o DPkg::Lock::Timeout=600)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq \
+        --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build DIR [cmake options...]: configure (once) and build everything in DIR.
-build() {
+# configure DIR [cmake options...]: configures DIR the first time, and afresh whenever the
+# options differ from those it was last configured with by these scripts. A folder configured
+# by hand keeps its settings; options given for it are added to them.
+configure() {
     local dir=$1
     shift
+    local stamp=$dir/korvalen-options
+    local wanted
+    wanted=$(printf '%s\n' "$@")
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    elif [ -f "$stamp" ]; then
+        [ "$(cat "$stamp")" = "$wanted" ] && return 0
+        echo "Configuring $dir afresh for: ${*:-the default options}"
+        cmake --fresh -S . -B "$dir" -G Ninja "$@" >/dev/null
+    elif [ $# -gt 0 ]; then
+        cmake -S . -B "$dir" "$@" >/dev/null
+    else
+        return 0
     fi
-    cmake --build "$dir" -- -j"$(nproc)"
+    printf '%s\n' "$wanted" >"$stamp"
+}
+
+# build DIR [cmake options...]: configures DIR as above and builds everything in it.
+build() {
+    configure "$@"
+    cmake --build "$1" -- -j"$(nproc)"
+}
+
+# build_program DIR: configures DIR as above and builds the window program and what it needs
+# at run time, no tests and no benchmarks.
+build_program() {
+    configure "$1"
+    cmake --build "$1" --target korvalen -- -j"$(nproc)"
 }

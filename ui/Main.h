@@ -95,6 +95,8 @@ public:
     // The help page that btHelp opens: beside the program, else the installed one; empty when
     // there is none.
     QString HelpFileName() const;
+    // Where the help page is looked for, in that order.
+    QStringList HelpFilePlaces() const;
 
     // ---- Network --------------------------------------------------------------------------
     // The settings file, found once at start-up.

@@ -166,7 +166,13 @@ void TestGameCommands::help() {
     const TScriptedPrompts::Message &box = Prompts().Messages.constFirst();
     QCOMPARE(box.Icon, QMessageBox::Critical);
     QCOMPARE(box.Caption, QStringLiteral("Поиск файла справки"));
-    QCOMPARE(box.Text, QStringLiteral("Файл справки не найден."));
+    // The box says where the page was looked for: beside the program first, the installed
+    // page last.
+    const QStringList lines = box.Text.split(u'\n');
+    QCOMPARE(lines.mid(0, 3), QStringList({QStringLiteral("Файл справки не найден."), QString(),
+                                           QStringLiteral("Программа искала его здесь:")}));
+    QCOMPARE(lines.value(3), QDir::toNativeSeparators(besidePath));
+    QCOMPARE(lines.constLast(), QDir::toNativeSeparators(installedPath));
     QCOMPARE(box.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 }
 

@@ -1,0 +1,14 @@
+# Where the files the programs look for at run time lie, in a build tree and in an installation.
+# Everything that copies, installs or looks for them takes the places from here.
+
+set(KORVALEN_APP_ID io.github.korvalen.Korvalen)
+
+# A build tree: the help page in a folder "help" beside the programs.
+set(KORVALEN_HELP_BESIDE_PROGRAM help/index.html)
+
+# An installation: the page under share/, found by its absolute path, or relative to the
+# program's folder when the installed tree was moved to another prefix as a whole.
+set(KORVALEN_HELP_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/korvalen/help)
+set(KORVALEN_INSTALLED_HELP ${CMAKE_INSTALL_FULL_DATADIR}/korvalen/help/index.html)
+file(RELATIVE_PATH KORVALEN_INSTALLED_HELP_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
+     ${KORVALEN_INSTALLED_HELP})
