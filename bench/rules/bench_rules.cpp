@@ -137,6 +137,45 @@ void Replay300(benchmark::State &state) {
 }
 BENCHMARK(Replay300)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Long seeded games, each with castling, en passant and promotions: the replay of a saved game
+// as the companion's show does it, the status (check, mate, stalemate) worked out after every
+// move. The figure to read is us_per_move.
+std::vector<QStringList> LongGames(int count, int plies) {
+    std::vector<QStringList> games;
+    for (std::uint64_t seed = 1; int(games.size()) < count; ++seed) {
+        TGameFeatures features;
+        const std::optional<QStringList> record = RandomGame(seed, plies, features);
+        if (record && features.Castlings && features.EnPassants && features.Promotions >= 2)
+            games.push_back(*record);
+    }
+    return games;
+}
+
+void ReplayWithStatus(benchmark::State &state) {
+    static const std::vector<QStringList> games = LongGames(8, 300);
+    qsizetype moves = 0;
+    for (const QStringList &record : games)
+        moves += record.size();
+    TGame game;
+    for (auto _ : state) {
+        for (const QStringList &record : games) {
+            game.ReplayMoves(record);
+            benchmark::DoNotOptimize(game.GameMessage.size());
+        }
+    }
+    for (const QStringList &record : games) {
+        if (!game.ReplayMoves(record) || game.MoveRecord != record)
+            state.SkipWithError("a long game does not replay");
+    }
+    state.counters["us_per_move"] =
+        benchmark::Counter(double(moves) / 1e6, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+}
+BENCHMARK(ReplayWithStatus)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 void PerftKiwipete3(benchmark::State &state) {
     TGame game;
     SetUpFromFen(game, "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
