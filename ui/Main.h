@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -28,6 +29,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class TBoardGrid;
+struct TBadEntry;
 class TClientEndpoint;
 class TPageControl;
 class TPieceSelectForm;
@@ -38,9 +40,6 @@ class TShape;
 // Square colours of the board.
 QColor DarkSquareColor();
 QColor LightSquareColor();
-
-// The file dialogs' choices: saved games of the program, and all files.
-QStringList SavedGameFilters();
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -92,6 +91,9 @@ public:
     void btSaveClick();
     void btLoadClick();
     void btReturnClick();
+    // Loads a saved game or a PGN file as the Load button does, boxes included; the file
+    // named on the command line comes this way.
+    void LoadGameFile(const QString &fileName);
     // The help page that btHelp opens: beside the program, else the installed one; empty when
     // there is none.
     QString HelpFileName() const;
@@ -191,6 +193,9 @@ private:
     QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
                                   const QString &picture, const QRect &geometry);
     void ShowFileProblem(const QString &caption, const QString &text);
+    // Checks a record and, when every entry is a legal move, makes it the game; otherwise
+    // names the bad entry and leaves the game as it was.
+    std::optional<TBadEntry> AdoptRecord(const QStringList &record);
 
     std::unique_ptr<TPrompts> PromptsObject;
     bool InFormPaint = false;

@@ -1,5 +1,6 @@
 // Saved games in the window: the save and load commands, the file named at start-up, and the
 // boxes that say why a file could not be used.
+#include "GameFiles.h"
 #include "Main.h"
 #include "PageControl.h"
 #include "Prompts.h"
@@ -8,10 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <optional>
-
-QStringList SavedGameFilters() {
-    return {QStringLiteral("Сохраненные игры Korvalen (*.kvl)"), QStringLiteral("Все файлы (*)")};
-}
 
 namespace {
 
@@ -47,14 +44,24 @@ void TMainForm::ShowFileProblem(const QString &caption, const QString &text) {
 }
 
 void TMainForm::btSaveClick() {
-    QString fileName = Prompts().SaveFileName(this, SavedGameFilters());
+    int chosenFilter = 0;
+    QString fileName = Prompts().SaveFileName(this, SavedGameFilters(), &chosenFilter);
     if (fileName.isEmpty())
         return;
+    const bool asPgn = HasPgnName(fileName) || chosenFilter == PgnFilterIndex;
     // Anything that already names the extension somewhere is used as it is.
-    if (!fileName.contains(QStringLiteral(".kvl")))
+    if (asPgn && !HasPgnName(fileName))
+        fileName += QStringLiteral(".pgn");
+    else if (!asPgn && !fileName.contains(QStringLiteral(".kvl")))
         fileName += QStringLiteral(".kvl");
+    QStringList lines = CurrentGame->MoveRecord;
+    if (asPgn) {
+        // The PGN text goes through the same safe write, one line at a time.
+        lines = PgnTextOfRecord(CurrentGame->MoveRecord).split(u'\n');
+        lines.removeLast();
+    }
     QString reason;
-    if (!WriteSavedGame(fileName, CurrentGame->MoveRecord, &reason)) {
+    if (!WriteSavedGame(fileName, lines, &reason)) {
         ShowFileProblem(
             QStringLiteral("Сохранение партии"),
             QStringLiteral("Не удалось сохранить партию в файл\n%1\n\nПричина: %2.")
@@ -64,9 +71,17 @@ void TMainForm::btSaveClick() {
 
 void TMainForm::btLoadClick() {
     const QString fileName = Prompts().OpenFileName(this, SavedGameFilters());
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        LoadGameFile(fileName);
+}
+
+void TMainForm::LoadGameFile(const QString &fileName) {
     const QString shownName = QDir::toNativeSeparators(fileName);
+    const auto refuse = [this, &shownName](const QString &what) {
+        ShowFileProblem(
+            QStringLiteral("Загрузка партии"),
+            QStringLiteral("Файл\n%1\n%2.\n\nТекущая партия не изменилась.").arg(shownName, what));
+    };
     QString reason;
     const std::optional<QStringList> lines = ReadSavedGame(fileName, &reason);
     if (!lines) {
@@ -77,24 +92,31 @@ void TMainForm::btLoadClick() {
         return;
     }
     // A file that is not a saved game must not cost the player the game on the board.
-    if (const std::optional<TBadEntry> bad = FindBadEntry(*lines)) {
-        const QString line = lines->value(bad->Index);
-        const QString what = line.isEmpty()
-                                 ? QStringLiteral("строка %1 пустая").arg(bad->Index + 1)
-                                 : QStringLiteral("строка %1 («%2») не является допустимым ходом")
-                                       .arg(bad->Index + 1)
-                                       .arg(line.left(40));
-        ShowFileProblem(QStringLiteral("Загрузка партии"),
-                        QStringLiteral("Файл\n%1\nне является сохранённой партией Korvalen: "
-                                       "%2.\n\nТекущая партия не изменилась.")
-                            .arg(shownName, what));
+    std::optional<QStringList> record = *lines;
+    if (HasPgnName(fileName) || LooksLikePgn(*lines)) {
+        QString problem;
+        record = RecordOfPgnLines(*lines, &problem);
+        if (!record) {
+            refuse(QStringLiteral("не удалось прочитать как партию в формате PGN: ") + problem);
+            return;
+        }
+    }
+    if (const std::optional<TBadEntry> bad = AdoptRecord(*record)) {
+        refuse(QStringLiteral("не является сохранённой партией Korvalen: ") +
+               BadLineProblem(*record, *bad));
         return;
     }
-    CurrentGame->ReplayMoves(*lines);
     SelectedSquare = -1;
     RefreshNotation();
     if (pcMain->currentWidget() == tsBoard)
         DrawBoard();
     else
         pcMain->setCurrentWidget(tsBoard); // showing the page redraws the board
+}
+
+std::optional<TBadEntry> TMainForm::AdoptRecord(const QStringList &record) {
+    if (std::optional<TBadEntry> bad = FindBadEntry(record))
+        return bad;
+    CurrentGame->ReplayMoves(record);
+    return std::nullopt;
 }

@@ -15,7 +15,8 @@ QMessageBox::StandardButton TPrompts::ShowMessage(QWidget *parent, QMessageBox::
 
 namespace {
 
-QString RunFileDialog(QWidget *parent, const QStringList &filters, QFileDialog::AcceptMode mode) {
+QString RunFileDialog(QWidget *parent, const QStringList &filters, QFileDialog::AcceptMode mode,
+                      int *chosenFilter = nullptr) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
@@ -24,6 +25,8 @@ QString RunFileDialog(QWidget *parent, const QStringList &filters, QFileDialog::
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (chosenFilter)
+        *chosenFilter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
     return dialog.selectedFiles().constFirst();
 }
 
@@ -33,8 +36,8 @@ QString TPrompts::OpenFileName(QWidget *parent, const QStringList &filters) {
     return RunFileDialog(parent, filters, QFileDialog::AcceptOpen);
 }
 
-QString TPrompts::SaveFileName(QWidget *parent, const QStringList &filters) {
-    return RunFileDialog(parent, filters, QFileDialog::AcceptSave);
+QString TPrompts::SaveFileName(QWidget *parent, const QStringList &filters, int *chosenFilter) {
+    return RunFileDialog(parent, filters, QFileDialog::AcceptSave, chosenFilter);
 }
 
 bool TPrompts::OpenUrl(const QUrl &url) {

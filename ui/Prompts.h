@@ -24,7 +24,9 @@ public:
     // The chosen file, or the empty text when the user cancels. Each filter is a name followed
     // by its patterns in parentheses; the dialogs show the names only.
     virtual QString OpenFileName(QWidget *parent, const QStringList &filters);
-    virtual QString SaveFileName(QWidget *parent, const QStringList &filters);
+    // *chosenFilter (when given) is the position of the choice the dialog showed at the end.
+    virtual QString SaveFileName(QWidget *parent, const QStringList &filters,
+                                 int *chosenFilter = nullptr);
     // Hands a document to the desktop's opener; false when the desktop refused it.
     virtual bool OpenUrl(const QUrl &url);
 };

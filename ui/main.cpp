@@ -2,10 +2,13 @@
 #include "Main.h"
 
 #include "Pictures.h"
+#include "ProgramArguments.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
+#include <cstdio>
 
 int main(int argc, char *argv[]) {
     QApplication application(argc, argv);
@@ -21,7 +24,18 @@ int main(int argc, char *argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    const TProgramArguments arguments = ReadProgramArguments(QApplication::arguments());
+    if (!arguments.Run) {
+        std::fputs(arguments.Text.toLocal8Bit().constData(), arguments.ToError ? stderr : stdout);
+        return arguments.ExitCode;
+    }
+
     TMainForm mainForm;
     mainForm.show();
+    // The file given on the command line is loaded once the window is up, so that a box
+    // about a bad file stands over the fresh game.
+    if (!arguments.FileName.isEmpty())
+        QTimer::singleShot(0, &mainForm,
+                           [&mainForm, &arguments] { mainForm.LoadGameFile(arguments.FileName); });
     return QApplication::exec();
 }

@@ -26,6 +26,7 @@ public:
     QList<Message> Messages;
     QStringList OpenAnswers; // taken from the front, one per open dialog; empty = cancel
     QStringList SaveAnswers;
+    QList<int> SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
     QList<QStringList> FiltersSeen;
     QList<QUrl> OpenedUrls;
     QMessageBox::StandardButton Answer = QMessageBox::Ok;
@@ -40,8 +41,11 @@ public:
         FiltersSeen.append(filters);
         return OpenAnswers.isEmpty() ? QString() : OpenAnswers.takeFirst();
     }
-    QString SaveFileName(QWidget *, const QStringList &filters) override {
+    QString SaveFileName(QWidget *, const QStringList &filters, int *chosenFilter) override {
         FiltersSeen.append(filters);
+        const int filter = SaveFilterAnswers.isEmpty() ? 0 : SaveFilterAnswers.takeFirst();
+        if (chosenFilter)
+            *chosenFilter = filter;
         return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
     }
     bool OpenUrl(const QUrl &url) override {

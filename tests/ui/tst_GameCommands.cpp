@@ -1,7 +1,9 @@
 // The commands of the control page: new game, take-back at one computer, help, and saving and
 // loading games through the window's prompts.
+#include "GameFiles.h"
 #include "Main.h"
 #include "PageControl.h"
+#include "ProgramArguments.h"
 #include "UiTestSupport.h"
 
 #include <QDir>
@@ -66,6 +68,19 @@ private slots:
     void unreadableFileKeepsTheGame_data();
     void unreadableFileKeepsTheGame();
     void unwritableFileReported();
+
+    void pgnRoundTripOfEverySpecialMove();
+    void pgnNaming_data();
+    void pgnNaming();
+    void pgnLoadsByNameOrText_data();
+    void pgnLoadsByNameOrText();
+    void badPgnKeepsTheGame_data();
+    void badPgnKeepsTheGame();
+    void binaryFileQuotedPrintably();
+
+    void programArguments_data();
+    void programArguments();
+    void fileGivenAtStartUp();
 
 private:
     std::unique_ptr<QTemporaryDir> Folder;
@@ -198,7 +213,8 @@ void TestGameCommands::saveThenLoadRoundTrip() {
     QCOMPARE(FileBytes(PathOf("game.kvl")), QByteArray("12>28\r\n52>36\r\n6>21\r\n"));
     QCOMPARE(Prompts().FiltersSeen.size(), 1);
     QCOMPARE(Prompts().FiltersSeen.constFirst(),
-             QStringList({"Сохраненные игры Korvalen (*.kvl)", "Все файлы (*)"}));
+             QStringList({"Сохраненные игры Korvalen (*.kvl)", "Все файлы (*)",
+                          "Партии в формате PGN (*.pgn)"}));
     const TShownGame saved(form);
 
     form.btNewClick();
@@ -348,6 +364,193 @@ void TestGameCommands::unwritableFileReported() {
     QCOMPARE(Prompts().Messages.size(), 2);
     QVERIFY(Prompts().Messages.last().Text.contains(QStringLiteral("это папка, а не файл")));
     QVERIFY(QFileInfo(PathOf("taken.kvl")).isDir());
+}
+
+// Castling both ways, en passant and a promotion to a knight, then a mate: saved as PGN through the window and loaded back into a fresh game.
+void TestGameCommands::pgnRoundTripOfEverySpecialMove() {
+    TMainForm &form = Form();
+    const QStringList record = {"12>28", "51>35", "28>36", "53>37", "36>45",   "55>47",
+                                "45>54", "59>51", "54>63,K", "57>42", "6>21", "49>41",
+                                "5>12",  "58>49", "4>6",   "60>58"};
+    QVERIFY(form.CurrentGame->ReplayMoves(record));
+    Prompts().SaveAnswers = {PathOf("special")};
+    Prompts().SaveFilterAnswers = {PgnFilterIndex};
+    form.btSaveClick();
+    const QByteArray pgn = FileBytes(PathOf("special.pgn"));
+    QVERIFY2(pgn.startsWith("[Event \"?\"]\r\n"), pgn.constData());
+    QVERIFY(pgn.contains("[White \"?\"]\r\n[Black \"?\"]\r\n[Result \"*\"]\r\n"));
+    QVERIFY(pgn.contains("exf6") && pgn.contains("gxh8=N") && pgn.contains("O-O-O"));
+    QVERIFY(pgn.endsWith(" *\r\n\r\n"));
+
+    form.btNewClick();
+    Prompts().OpenAnswers = {PathOf("special.pgn")};
+    form.btLoadClick();
+    QVERIFY(Prompts().Messages.isEmpty());
+    QCOMPARE(form.CurrentGame->MoveRecord, record);
+    QCOMPARE(form.mmAnnotation->toPlainText(), form.CurrentGame->Notation.join(u'\n'));
+
+    // A mate gives the result.
+    form.btNewClick();
+    PlayByPresses(form, "f2f3 e7e5 g2g4 d8h4");
+    Prompts().SaveAnswers = {PathOf("mate.pgn")};
+    form.btSaveClick();
+    QVERIFY(FileBytes(PathOf("mate.pgn")).contains("[Result \"0-1\"]\r\n"));
+    QVERIFY(FileBytes(PathOf("mate.pgn")).endsWith("Qh4# 0-1\r\n\r\n"));
+}
+
+void TestGameCommands::pgnNaming_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("pgn");
+    QTest::newRow("pgn name") << "game.pgn" << 0 << "game.pgn" << true;
+    QTest::newRow("pgn name in capitals") << "GAME.PGN" << 0 << "GAME.PGN" << true;
+    QTest::newRow("pgn choice") << "game" << PgnFilterIndex << "game.pgn" << true;
+    QTest::newRow("pgn choice, other name") << "game.txt" << PgnFilterIndex << "game.txt.pgn"
+                                            << true;
+    QTest::newRow("all files choice") << "game" << 1 << "game.kvl" << false;
+}
+
+void TestGameCommands::pgnNaming() {
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QFETCH(QString, written);
+    QFETCH(bool, pgn);
+    PlayByPresses(Form(), "d2d4");
+    Prompts().SaveAnswers = {PathOf(chosen)};
+    Prompts().SaveFilterAnswers = {filter};
+    Form().btSaveClick();
+    QCOMPARE(QDir(Folder->path()).entryList(QDir::Files), QStringList{written});
+    QCOMPARE(FileBytes(PathOf(written)).contains("1. d4 *"), pgn);
+}
+
+void TestGameCommands::pgnLoadsByNameOrText_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("pgn name, movetext only") << "game.PGN" << QByteArray("e4 e5 Nf3\n");
+    QTest::newRow("pgn text, other name") << "game.txt" << QByteArray("\n[Event \"x\"]\n\n1. e4 e5 "
+                                                                       "2. Nf3 *\n");
+    QTest::newRow("pgn text, kvl name") << "game.kvl" << QByteArray("1.e4 e5 2.Nf3 *\r\n");
+    QTest::newRow("first of two games") << "two.pgn" << QByteArray("1. e4 e5 2. Nf3 *\n\n"
+                                                                   "1. d4 d5 *\n");
+}
+
+void TestGameCommands::pgnLoadsByNameOrText() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QVERIFY(WriteFile(PathOf(name), bytes));
+    Prompts().OpenAnswers = {PathOf(name)};
+    Form().btLoadClick();
+    QVERIFY(Prompts().Messages.isEmpty());
+    QCOMPARE(Form().CurrentGame->MoveRecord, QStringList({"12>28", "52>36", "6>21"}));
+}
+
+void TestGameCommands::badPgnKeepsTheGame_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("illegal move") << QByteArray("1. e4 e5 2. Ke3 *\n")
+                                  << "в партии 1 ход 2. Ke3 недопустим";
+    QTest::newRow("illegal black move") << QByteArray("1. e4 e5 2. Nf3 Nf3 *\n")
+                                        << "в партии 1 ход 2... Nf3 недопустим";
+    QTest::newRow("ambiguous move") << QByteArray("1. Nf3 Nf6 2. Nc3 Nc6 3. Nd4 Nd5 4. Nb5 *\n")
+                                    << "в партии 1 ход 4. Nb5 неоднозначен";
+    QTest::newRow("set-up position")
+        << QByteArray("[SetUp \"1\"]\n[FEN \"8/8/8/8/8/8/8/K6k w - - 0 1\"]\n\n1. Kb1 *\n")
+        << "партия 1 начинается не с начальной позиции";
+    QTest::newRow("other variant") << QByteArray("[Variant \"Atomic\"]\n\n1. e4 *\n")
+                                   << "партия 1 относится к варианту «Atomic», а не к обычным "
+                                      "шахматам";
+    QTest::newRow("no game") << QByteArray("\n\n") << "в файле нет ни одной партии";
+}
+
+void TestGameCommands::badPgnKeepsTheGame() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, problem);
+    TMainForm &form = Form();
+    PlayByPresses(form, "e2e4 f7f6 d1h5");
+    const TShownGame before(form);
+    QVERIFY(WriteFile(PathOf("bad.pgn"), bytes));
+    Prompts().OpenAnswers = {PathOf("bad.pgn")};
+    form.btLoadClick();
+    QCOMPARE(TShownGame(form), before);
+    QCOMPARE(Prompts().Messages.size(), 1);
+    const TScriptedPrompts::Message &box = Prompts().Messages.constFirst();
+    QCOMPARE(box.Icon, QMessageBox::Critical);
+    QCOMPARE(box.Caption, QStringLiteral("Загрузка партии"));
+    QCOMPARE(box.Text, QStringLiteral("Файл\n%1\nне удалось прочитать как партию в формате PGN: "
+                                      "%2.\n\nТекущая партия не изменилась.")
+                           .arg(QDir::toNativeSeparators(PathOf("bad.pgn")), problem));
+}
+
+// A binary file's bad line is quoted by its printable characters only, and not at length.
+void TestGameCommands::binaryFileQuotedPrintably() {
+    QByteArray bytes("PK\x03\x04\x14\x00", 6);
+    QVERIFY(WriteFile(PathOf("archive.kvl"), bytes));
+    QVERIFY(WriteFile(PathOf("long.kvl"), QByteArray(100, 'x') + "\x01\n"));
+    QVERIFY(WriteFile(PathOf("controls.kvl"), "\x01\x02\x7f\xff\n"));
+    Prompts().OpenAnswers = {PathOf("archive.kvl"), PathOf("long.kvl"), PathOf("controls.kvl")};
+    for (int i = 0; i < 3; ++i)
+        Form().btLoadClick();
+    QCOMPARE(Prompts().Messages.size(), 3);
+    const auto what = [this](int box) {
+        return Prompts().Messages.at(box).Text.section(u'\n', 2, 2);
+    };
+    QCOMPARE(what(0), QStringLiteral("не является сохранённой партией Korvalen: строка 1 "
+                                     "(«PK…») не является допустимым ходом."));
+    QCOMPARE(what(1), QStringLiteral("не является сохранённой партией Korvalen: строка 1 («%1…») "
+                                     "не является допустимым ходом.")
+                          .arg(QString(39, u'x')));
+    QCOMPARE(what(2), QStringLiteral("не является сохранённой партией Korvalen: строка 1 не "
+                                     "является допустимым ходом."));
+    QVERIFY(Form().CurrentGame->MoveRecord.isEmpty());
+}
+
+void TestGameCommands::programArguments_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("run");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("none") << QStringList{"korvalen"} << true << "" << 0;
+    QTest::newRow("a game") << QStringList{"korvalen", "/tmp/a game.kvl"} << true
+                            << "/tmp/a game.kvl" << 0;
+    QTest::newRow("a name like an option") << QStringList{"korvalen", "--", "-x.pgn"} << true
+                                           << "-x.pgn" << 0;
+    QTest::newRow("two files") << QStringList{"korvalen", "a.kvl", "b.kvl"} << false << "" << 2;
+    QTest::newRow("unknown option") << QStringList{"korvalen", "--fast"} << false << "" << 2;
+    QTest::newRow("help") << QStringList{"korvalen", "--help"} << false << "" << 0;
+    QTest::newRow("version") << QStringList{"korvalen", "--version", "a.kvl"} << false << "" << 0;
+}
+
+void TestGameCommands::programArguments() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, run);
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    const TProgramArguments read = ReadProgramArguments(arguments);
+    QCOMPARE(read.Run, run);
+    QCOMPARE(read.FileName, file);
+    QCOMPARE(read.ExitCode, exitCode);
+    QCOMPARE(read.Text.isEmpty(), run);
+    QCOMPARE(read.ToError, exitCode != 0);
+}
+
+// The program's start with a file: the fresh window loads it as the Load button would.
+void TestGameCommands::fileGivenAtStartUp() {
+    QVERIFY(WriteFile(PathOf("good.kvl"), "12>28\r\n52>36\r\n"));
+    QVERIFY(WriteFile(PathOf("bad.kvl"), "12>36\r\n"));
+    TTestWindow good(Folder->path());
+    good->LoadGameFile(PathOf("good.kvl"));
+    QCOMPARE(good->CurrentGame->MoveRecord, QStringList({"12>28", "52>36"}));
+    QCOMPARE(good->mmAnnotation->toPlainText(), good->CurrentGame->Notation.join(u'\n'));
+    QVERIFY(good.Prompts->Messages.isEmpty());
+
+    TTestWindow bad(Folder->path());
+    const QImage fresh = bad->dgBoard->Canvas().toImage();
+    bad->LoadGameFile(PathOf("bad.kvl"));
+    QVERIFY(bad->CurrentGame->MoveRecord.isEmpty());
+    QCOMPARE(bad->dgBoard->Canvas().toImage(), fresh);
+    QCOMPARE(bad.Prompts->Messages.size(), 1);
+    QCOMPARE(bad.Prompts->Messages.constFirst().Caption, QStringLiteral("Загрузка партии"));
 }
 
 QTEST_MAIN(TestGameCommands)

@@ -1,0 +1,34 @@
+// What the window makes of a file chosen for loading or saving: which form it is in (a saved
+// game or PGN), the record of a PGN file's first game, and the user's words for what is wrong
+// with a file. No widgets here: the window shows the texts in its boxes.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct TBadEntry;
+
+// The open and save dialogs' choices: saved games of the program, all files, PGN.
+QStringList SavedGameFilters();
+// Position of the PGN choice in SavedGameFilters().
+inline constexpr int PgnFilterIndex = 2;
+
+// A name that ends in ".pgn", in any case.
+bool HasPgnName(const QString &path);
+// Lines of a file (as the saved-game reader gives them) that hold PGN rather than a record:
+// their first text is a tag pair or the first move number.
+bool LooksLikePgn(const QStringList &lines);
+
+// The record of the first game of a PGN file read as saved-game lines. On failure *problem
+// says, in Russian, which move of which game could not be played, or why the game cannot be
+// one of this program's.
+std::optional<QStringList> RecordOfPgnLines(const QStringList &lines, QString *problem);
+
+// Why the lines of a saved game are not one, naming the bad line ("строка 3 («...») не
+// является допустимым ходом"); at most about 40 printable characters of the line are quoted.
+QString BadLineProblem(const QStringList &lines, const TBadEntry &bad);
+
+// The game as a PGN text: the Seven Tag Roster with unknown players, the result after mate or
+// stalemate and "*" otherwise.
+QString PgnTextOfRecord(const QStringList &record);
