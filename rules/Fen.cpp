@@ -33,7 +33,10 @@ bool ParsePlacement(QStringView text, TFenPosition &position, QString *error) {
             if (ch >= u'1' && ch <= u'8') {
                 column += ch.unicode() - u'0';
             } else {
-                const qsizetype kind = PieceLetters.indexOf(ch.toLower());
+                // Piece letters are ASCII: other letters that lower-case to one (U+212A KELVIN
+                // SIGN becomes 'k') name no piece.
+                const qsizetype kind =
+                    ch.unicode() < 0x80 ? PieceLetters.indexOf(ch.toLower()) : qsizetype(-1);
                 if (kind < 0)
                     return Fail(error, QStringLiteral("unknown piece letter '%1'").arg(ch));
                 if (column < 8)

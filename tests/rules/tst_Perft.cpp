@@ -150,6 +150,8 @@ void TestPerft::badFen_data() {
     QTest::newRow("too many fields") << Initial + " 7";
     QTest::newRow("seven ranks") << "rnbqkbnr/pppppppp/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
     QTest::newRow("unknown letter") << "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq - 0 1";
+    QTest::newRow("kelvin sign as king")
+        << QString::fromUtf8("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQ\u212ABNR w KQkq - 0 1");
     QTest::newRow("nine squares") << "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
     QTest::newRow("seven squares") << "rnbqkbnr/ppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
     QTest::newRow("digit 9") << "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
