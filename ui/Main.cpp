@@ -7,6 +7,7 @@
 #include "Prompts.h"
 #include "ServerEndpoint.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,7 +19,8 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(folder), InstalledHelpFile(QString::fromUtf8(KORVALEN_INSTALLED_HELP)),
-      IsForeground([this] { return WindowIsActive(); }), ilPieces(BoardPictures()),
+      IsForeground([this] { return WindowIsActive(); }),
+      AlertDesktop([this] { QApplication::alert(this); }), ilPieces(BoardPictures()),
       PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
     ConnectHandlers();

@@ -110,6 +110,9 @@ public:
     // dialog of its own, is the active window. Tests replace it, since an off-screen window
     // may or may not become active.
     std::function<bool()> IsForeground;
+    // Asks the desktop to draw the user's eye to the window (an urgency hint, a flashing
+    // taskbar entry); the desktop ends it when the window is activated. Tests replace it.
+    std::function<void()> AlertDesktop;
 
     void rbAsClientClick();
     void tmConnectTimer();

@@ -325,6 +325,8 @@ bool TMainForm::WindowIsActive() const {
 
 void TMainForm::SetAttention(bool flag) {
     const bool marked = flag && !IsForeground();
+    if (marked)
+        AlertDesktop();
     setWindowTitle(marked ? QStringLiteral("Korvalen*") : QStringLiteral("Korvalen"));
     QCoreApplication::processEvents(); // the new title shows at once
 }

@@ -180,6 +180,8 @@ private slots:
     void chatOnTheWire();
     void takeBack_data();
     void takeBack();
+    void desktopAlertedWithTheMarker_data();
+    void desktopAlertedWithTheMarker();
     void attentionClearedByActivation_data();
     void attentionClearedByActivation();
 
@@ -626,6 +628,29 @@ void TestNetworkPlay::takeBack() {
     if (refused)
         QVERIFY(boxes.contains(
             {QMessageBox::Critical, "Ваш оппонент отказался отменить последний ход."}));
+}
+
+void TestNetworkPlay::desktopAlertedWithTheMarker_data() {
+    QTest::addColumn<bool>("foreground");
+    QTest::addColumn<bool>("flag");
+    QTest::addColumn<int>("alerts");
+    QTest::newRow("in the background") << false << true << 1;
+    QTest::newRow("active") << true << true << 0;
+    QTest::newRow("marker cleared") << false << false << 0;
+}
+
+// The taskbar is asked for attention exactly when the title gets its marker.
+void TestNetworkPlay::desktopAlertedWithTheMarker() {
+    QFETCH(bool, foreground);
+    QFETCH(bool, flag);
+    QFETCH(int, alerts);
+    TNetWindow window(Settings(FreePort()));
+    window.Foreground = foreground;
+    int alerted = 0;
+    window->AlertDesktop = [&alerted] { ++alerted; };
+    window->SetAttention(flag);
+    QCOMPARE(alerted, alerts);
+    QCOMPARE(window->windowTitle().endsWith(u'*'), alerts > 0);
 }
 
 void TestNetworkPlay::attentionClearedByActivation_data() {
