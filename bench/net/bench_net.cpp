@@ -44,6 +44,36 @@ void SplitSmallReads(benchmark::State &state) {
 }
 BENCHMARK(SplitSmallReads)->Arg(40)->Arg(300);
 
+// Bytes a hostile peer floods the line with: no message of this program starts anywhere in them.
+QByteArray Garbage(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 seed = 12345;
+    for (char &byte : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        const char c = static_cast<char>(seed >> 24);
+        byte = c == 'l' || c == 's' || c == 'm' || c == 'r' ? 'x' : c;
+    }
+    return bytes;
+}
+
+// A flood of garbage in reads of 1 KiB, then a press: the work per byte must not grow with the
+// garbage that is still waiting for its end.
+void SplitGarbageFlood(benchmark::State &state) {
+    const QByteArray garbage = Garbage(state.range(0) * 1024 * 1024);
+    constexpr qsizetype ReadSize = 1024;
+    for (auto _ : state) {
+        TMessageSplitter splitter;
+        QList<QByteArray> messages;
+        for (qsizetype at = 0; at < garbage.size(); at += ReadSize)
+            messages += splitter.Feed(garbage.mid(at, ReadSize));
+        messages += splitter.Feed("l12>28s-1");
+        messages += splitter.Flush();
+        benchmark::DoNotOptimize(messages);
+    }
+    state.SetBytesProcessed(state.iterations() * garbage.size());
+}
+BENCHMARK(SplitGarbageFlood)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 void EncodeChat(benchmark::State &state) {
     const QString message = ChatMessage(QStringLiteral("Предлагаю ничью, согласен? (да/нет)"));
     for (auto _ : state)
