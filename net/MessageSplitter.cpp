@@ -8,6 +8,7 @@ namespace {
 enum class TAnswer { No, Maybe, Yes };
 
 constexpr std::array<QByteArrayView, 3> TakeBackMessages{"rQuest", "rYes", "rNo"};
+constexpr QByteArrayView TakeBackConsent{"rYes"};
 constexpr QByteArrayView ChatPrefix{"  - "};
 
 bool IsLower(char c) {
@@ -16,52 +17,66 @@ bool IsLower(char c) {
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
+// The first byte of a selection's payload.
+bool StartsSelection(char c) {
+    return c == '-' || IsDigit(c);
+}
 
 // Whether rest is a proper prefix of whole.
 bool IsProperPrefix(QByteArrayView rest, QByteArrayView whole) {
     return rest.size() < whole.size() && whole.startsWith(rest);
 }
 
-// Length of the take-back message that rest starts with, or 0; *partial tells whether rest is
-// the start of one whose end has not arrived.
-qsizetype TakeBackLength(QByteArrayView rest, bool *partial) {
-    *partial = false;
+// Does rest start with a take-back message (its length in *length)? Maybe: the bytes end too
+// early to tell, unless the line has fallen quiet (final). The "s" that ends "rYes" may just as
+// well be the kind letter of a selection after some "rYe": when a selection's digit or sign
+// follows, it is the selection, so no message is made of the letters of two.
+TAnswer TakeBackAt(QByteArrayView rest, bool final, qsizetype *length) {
+    bool partial = false;
     for (const QByteArrayView message : TakeBackMessages) {
-        if (rest.startsWith(message))
-            return message.size();
-        *partial = *partial || IsProperPrefix(rest, message);
+        if (rest.startsWith(message)) {
+            if (message == TakeBackConsent && rest.size() == message.size() && !final)
+                return TAnswer::Maybe;
+            if (message == TakeBackConsent && rest.size() > message.size() &&
+                StartsSelection(rest.at(message.size())))
+                return TAnswer::No;
+            *length = message.size();
+            return TAnswer::Yes;
+        }
+        partial = partial || IsProperPrefix(rest, message);
     }
-    return 0;
+    return partial && !final ? TAnswer::Maybe : TAnswer::No;
 }
 
 // Does a message that this program could have sent start at data[p]? Maybe: the bytes end too
-// early to tell.
-TAnswer WellFormedStart(QByteArrayView data, qsizetype p) {
+// early to tell. An empty move list is known by the message right behind it (as in "ls-1", or
+// "ll12>28" after the echo of an empty record), or by the quiet after it; looking one empty list
+// ahead is enough, and keeps the bytes looked at again after each read to a handful.
+TAnswer WellFormedStart(QByteArrayView data, qsizetype p, bool final, bool afterEmptyList = false) {
     const QByteArrayView rest = data.sliced(p);
     const QByteArrayView payload = rest.sliced(1);
+    const TAnswer tooShort = final ? TAnswer::No : TAnswer::Maybe;
+    qsizetype length = 0;
     switch (rest.front()) {
-    case 'r': {
-        bool partial = false;
-        if (TakeBackLength(rest, &partial) > 0)
-            return TAnswer::Yes;
-        return partial ? TAnswer::Maybe : TAnswer::No;
-    }
+    case 'r':
+        return TakeBackAt(rest, final, &length);
     case 'm':
         if (payload.startsWith(ChatPrefix))
             return TAnswer::Yes;
-        return IsProperPrefix(payload, ChatPrefix) ? TAnswer::Maybe : TAnswer::No;
+        return IsProperPrefix(payload, ChatPrefix) ? tooShort : TAnswer::No;
     case 's':
         if (payload.isEmpty())
-            return TAnswer::Maybe;
-        return payload.front() == '-' || IsDigit(payload.front()) ? TAnswer::Yes : TAnswer::No;
+            return tooShort;
+        return StartsSelection(payload.front()) ? TAnswer::Yes : TAnswer::No;
     case 'l':
         if (payload.isEmpty())
-            return TAnswer::Maybe;
+            return final ? TAnswer::Yes : TAnswer::Maybe;
         if (IsDigit(payload.front()))
             return TAnswer::Yes;
-        // An empty move list directly followed by another message, as in "ls-1".
-        if (payload.front() == 's' || payload.front() == 'm' || payload.front() == 'r')
-            return WellFormedStart(data, p + 1);
+        if (payload.front() == 'l' && afterEmptyList)
+            return TAnswer::No;
+        if (QByteArrayView("lsmr").contains(payload.front()))
+            return WellFormedStart(data, p + 1, final, true);
         return TAnswer::No;
     default:
         return TAnswer::No;
@@ -73,67 +88,103 @@ TAnswer WellFormedStart(QByteArrayView data, qsizetype p) {
 QList<QByteArray> TMessageSplitter::Feed(const QByteArray &bytes) {
     if (bytes.isEmpty())
         return {};
-    const QByteArray data = Pending + bytes;
-    Pending.clear();
-    return Split(data, false);
+    Pending.append(bytes);
+    return Split(false);
 }
 
 QList<QByteArray> TMessageSplitter::Flush() {
-    const QByteArray data = Pending;
-    Pending.clear();
-    return Split(data, true);
+    return Split(true);
 }
 
-// Cuts data into messages. Unless final, a message whose end cannot be known yet is kept in
-// Pending (from its first byte) to be parsed again with the next read.
-QList<QByteArray> TMessageSplitter::Split(const QByteArray &data, bool final) {
+// Hands on every message whose end is known; unless final, the unfinished rest stays in
+// Pending. Nothing before Start is needed again, so it goes once per read, not per message.
+QList<QByteArray> TMessageSplitter::Split(bool final) {
     QList<QByteArray> messages;
-    const qsizetype n = data.size();
-    qsizetype p = 0;
-    // Ends the current message at q, or keeps it for later when its end is still unknown.
-    const auto cut = [&](qsizetype q, bool endKnown) {
-        if (!endKnown && !final) {
-            Pending = data.sliced(p);
-            return false;
-        }
-        messages.append(data.sliced(p, q - p));
-        p = q;
-        return true;
-    };
-    while (p < n) {
-        const char kind = data.at(p);
-        bool more = true;
-        if (kind == 'l' || kind == 's') {
-            qsizetype q = p + 1;
-            while (q < n && !IsLower(data.at(q)))
-                ++q;
-            more = cut(q, q < n);
-        } else if (kind == 'm') {
-            // Runs to the end of the read, unless the read stopped inside the line's prefix.
-            more = cut(n, !IsProperPrefix(QByteArrayView(data).sliced(p + 1), ChatPrefix));
-        } else {
-            bool partial = false;
-            const qsizetype length =
-                kind == 'r' ? TakeBackLength(QByteArrayView(data).sliced(p), &partial) : 0;
-            if (length > 0) {
-                more = cut(p + length, true);
-            } else if (partial) {
-                more = cut(n, false);
-            } else {
-                // Unknown bytes run up to the next message that this program could have sent.
-                qsizetype q = p + 1;
-                TAnswer start = TAnswer::No;
-                while (q < n && (start = WellFormedStart(data, q)) == TAnswer::No)
-                    ++q;
-                if (start == TAnswer::Maybe && final) {
-                    q = n; // the stream ended inside something unfinished: all of it is one
-                    start = TAnswer::No;
-                }
-                more = cut(q, start == TAnswer::Yes);
-            }
-        }
-        if (!more)
+    while (Start < Pending.size() || (final && Dropping)) {
+        const std::optional<qsizetype> end = CurrentEnd(final);
+        if (!end)
             break;
+        if (!Dropping && *end - Start <= MaxMessageBytes)
+            messages.append(Pending.sliced(Start, *end - Start));
+        Start = Scan = *end;
+        Current = TKind::Unknown;
+        Dropping = false;
     }
+    Pending.remove(0, Start);
+    Scan -= Start;
+    Start = 0;
+    DropWhenTooLong();
     return messages;
+}
+
+// Where the current message ends in Pending, or nothing while that cannot be known yet.
+std::optional<qsizetype> TMessageSplitter::CurrentEnd(bool final) {
+    switch (Current) {
+    case TKind::Unknown:
+        return ClassifyCurrent(final);
+    case TKind::ListOrSelection:
+        return ListEnd(final);
+    case TKind::Chat:
+        Scan = Pending.size();
+        return final ? std::optional(Scan) : std::nullopt;
+    case TKind::Garbage:
+        return GarbageEnd(final);
+    }
+    return std::nullopt;
+}
+
+// Tells the current message's kind by its first bytes.
+std::optional<qsizetype> TMessageSplitter::ClassifyCurrent(bool final) {
+    const char kind = Pending.at(Start);
+    Scan = Start + 1;
+    if (kind == 'l' || kind == 's') {
+        Current = TKind::ListOrSelection;
+        return ListEnd(final);
+    }
+    if (kind == 'm') {
+        Current = TKind::Chat;
+        return CurrentEnd(final);
+    }
+    if (kind == 'r') {
+        qsizetype length = 0;
+        const TAnswer answer = TakeBackAt(QByteArrayView(Pending).sliced(Start), final, &length);
+        if (answer == TAnswer::Yes)
+            return Start + length;
+        if (answer == TAnswer::Maybe)
+            return std::nullopt;
+    }
+    Current = TKind::Garbage;
+    return GarbageEnd(final);
+}
+
+std::optional<qsizetype> TMessageSplitter::ListEnd(bool final) {
+    while (Scan < Pending.size() && !IsLower(Pending.at(Scan)))
+        ++Scan;
+    if (Scan < Pending.size() || final)
+        return Scan;
+    return std::nullopt;
+}
+
+// Unknown bytes run up to the next message that this program could have sent.
+std::optional<qsizetype> TMessageSplitter::GarbageEnd(bool final) {
+    for (; Scan < Pending.size(); ++Scan) {
+        const TAnswer start = WellFormedStart(Pending, Scan, final);
+        if (start == TAnswer::Yes)
+            return Scan;
+        if (start == TAnswer::Maybe)
+            return std::nullopt; // looked at again with the next read
+    }
+    if (final)
+        return Scan;
+    return std::nullopt;
+}
+
+// A message too long to be one of this program's is given up: what has been looked at goes, and
+// the rest of it is thrown away as it comes, up to its end. Called with Start at 0.
+void TMessageSplitter::DropWhenTooLong() {
+    if (!Dropping && Scan <= MaxMessageBytes)
+        return;
+    Dropping = true;
+    Pending.remove(0, Scan);
+    Scan = 0;
 }

@@ -1,22 +1,29 @@
 // Finds message boundaries in the bytes of one connection. The format has no delimiter, and TCP
-// may hand two messages in one read or one message in two reads, so the bytes are buffered and
-// each message is handed on once, whole:
+// may hand two messages in one read or one message in several reads, so the bytes are buffered
+// and each message is handed on once, whole:
 // - a move list or selection never holds a lower-case letter: the next kind letter ends it;
 // - a take-back message is exactly "rQuest", "rYes" or "rNo";
-// - a chat message runs to the end of the read it arrived in (its text can hold anything);
+// - a chat message runs until the line has been quiet for QuietTimeMs (Flush): its text can hold
+//   anything, so the bytes that follow it without a pause belong to it, whatever they look like;
 // - bytes that start with no known kind letter run up to the next place where a well-formed
 //   message starts, and are handed on as one message, so good messages behind them survive.
-// A message whose end has not arrived yet waits for the next read, or for Flush() once the line
-// has been quiet for QuietTimeMs. Pure logic, no sockets or timers.
+// A message whose end has not arrived yet waits for the next read, or for Flush(). A message
+// longer than MaxMessageBytes is dropped, so a peer that never ends one costs bounded memory;
+// and scanning resumes where the last read left it, so every byte is looked at a bounded number
+// of times. Pure logic, no sockets or timers.
 #pragma once
 
 #include <QByteArray>
 #include <QList>
+#include <optional>
 
 class TMessageSplitter {
 public:
     // How long a connection waits for more bytes before an unfinished message is handed on.
-    static constexpr int QuietTimeMs = 50;
+    // Shorter than the pause a person needs between a chat line and the next move.
+    static constexpr int QuietTimeMs = 20;
+    // Far above the longest message this program sends (a 1000-move list is about 7 KB).
+    static constexpr qsizetype MaxMessageBytes = 64 * 1024;
 
     // Takes the bytes of one read; returns the messages completed by them, in order.
     // A read of zero bytes changes nothing.
@@ -26,10 +33,21 @@ public:
     QList<QByteArray> Flush();
 
     // True while some bytes wait for the rest of their message.
-    bool HasPending() const { return !Pending.isEmpty(); }
+    bool HasPending() const { return !Pending.isEmpty() || Dropping; }
 
 private:
-    QList<QByteArray> Split(const QByteArray &data, bool final);
+    enum class TKind { Unknown, ListOrSelection, Chat, Garbage };
 
-    QByteArray Pending;
+    QList<QByteArray> Split(bool final);
+    std::optional<qsizetype> CurrentEnd(bool final);
+    std::optional<qsizetype> ClassifyCurrent(bool final);
+    std::optional<qsizetype> ListEnd(bool final);
+    std::optional<qsizetype> GarbageEnd(bool final);
+    void DropWhenTooLong();
+
+    QByteArray Pending;  // from the first byte of the current message
+    qsizetype Start = 0; // where the current message starts in Pending
+    qsizetype Scan = 0;  // the next byte that may end it
+    TKind Current = TKind::Unknown;
+    bool Dropping = false; // it grew too long: its bytes are thrown away
 };
