@@ -3,11 +3,22 @@
 #include <QPointer>
 #include <QTcpSocket>
 
+namespace {
+
+constexpr char ChatKindLetter = 'm';
+// Twice the peer's quiet time, so that a late timer or an uneven network still sees the pause.
+constexpr int ChatPauseMs = 2 * TMessageSplitter::QuietTimeMs;
+
+} // namespace
+
 TConnection::TConnection(QTcpSocket *socket, QObject *parent) : QObject(parent), Socket(socket) {
     Socket->setParent(this);
     QuietTimer.setSingleShot(true);
     QuietTimer.setInterval(TMessageSplitter::QuietTimeMs);
     connect(&QuietTimer, &QTimer::timeout, this, &TConnection::QuietTimeElapsed);
+    ChatPause.setSingleShot(true);
+    ChatPause.setInterval(ChatPauseMs);
+    connect(&ChatPause, &QTimer::timeout, this, &TConnection::SendHeld);
     connect(Socket, &QTcpSocket::readyRead, this, &TConnection::Read);
     connect(Socket, &QTcpSocket::disconnected, this, &TConnection::PeerLeft);
     // Errors are not reported: a broken connection simply ends, with its disconnect.
@@ -25,17 +36,34 @@ bool TConnection::IsOpen() const {
 bool TConnection::Send(const QByteArray &message) {
     if (!IsOpen())
         return false;
+    if (ChatPause.isActive()) {
+        Held.append(message);
+        return true;
+    }
+    return Write(message);
+}
+
+bool TConnection::Write(const QByteArray &message) {
     if (Socket->write(message) != message.size())
         return false;
     Socket->flush();
+    if (message.startsWith(ChatKindLetter))
+        ChatPause.start();
     return true;
+}
+
+// In the order sent; a further chat line among them starts the next pause.
+void TConnection::SendHeld() {
+    while (IsOpen() && !ChatPause.isActive() && !Held.isEmpty())
+        Write(Held.takeFirst());
 }
 
 void TConnection::Close() {
     if (Finished)
         return;
     Socket->disconnect(this);
-    // Every message has been flushed to the system when it was sent, so nothing is lost here.
+    // Every message has been flushed to the system when it was sent, so nothing is lost here,
+    // but for those held behind a chat line: written now, the peer would read them as its text.
     Socket->disconnectFromHost();
     Finish();
 }
@@ -101,6 +129,8 @@ void TConnection::PeerLeft() {
 void TConnection::Finish() {
     Finished = true;
     QuietTimer.stop();
+    ChatPause.stop();
+    Held.clear();
     Undelivered.clear();
     emit Closed();
     deleteLater();

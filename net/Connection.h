@@ -1,5 +1,7 @@
 // One established TCP connection of either role: writes whole messages, and hands on the
 // messages it reads, found by a TMessageSplitter, with a quiet-time timer for unfinished ones.
+// A chat line ends only when the line falls quiet, so what this side sends after one waits
+// until the peer has surely taken the pause as the line's end.
 // Used by the two endpoints; not needed by their users.
 #pragma once
 
@@ -21,7 +23,8 @@ public:
     ~TConnection() override;
 
     bool IsOpen() const;
-    // One write per message, flushed at once; false when the socket is not connected.
+    // One write per message, flushed at once (or, within the pause after a chat line, as soon as
+    // it is over); false when the socket is not connected.
     bool Send(const QByteArray &message);
     // Ends the connection from this side: no further message is handed on, Closed() follows
     // once. The connection then deletes itself.
@@ -33,6 +36,8 @@ signals:
     void Closed();
 
 private:
+    bool Write(const QByteArray &message);
+    void SendHeld();
     void Read();
     void QuietTimeElapsed();
     void ScheduleDelivery();
@@ -43,6 +48,8 @@ private:
     QTcpSocket *Socket;
     TMessageSplitter Splitter;
     QTimer QuietTimer;
+    QTimer ChatPause;
+    QList<QByteArray> Held;        // sent during the pause after a chat line
     QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
     bool PeerGone = false; // Closed() follows the last undelivered message
