@@ -1,11 +1,17 @@
 #include "IniDocument.h"
 
+#include <algorithm>
+
 namespace {
 
-constexpr QChar ByteOrderMark = u'\uFEFF';
+constexpr QByteArrayView ByteOrderMark{"\xEF\xBB\xBF"};
 
 bool IsComment(const QString &trimmed) {
     return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
+}
+
+bool IsQuoted(const QString &text) {
+    return text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"');
 }
 
 // The name of a "[Section]" line, or nothing for any other line.
@@ -30,76 +36,108 @@ bool SameName(const QString &a, const QString &b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The value as it stands in its line, so that reading it gives it back.
+QString StoredValue(const QString &value) {
+    QString oneLine = value;
+    oneLine.replace(u'\r', u' ').replace(u'\n', u' '); // a line break would make a line of its own
+    if (oneLine.trimmed() != oneLine || IsQuoted(oneLine))
+        return u'"' + oneLine + u'"';
+    return oneLine;
+}
+
 } // namespace
 
 TIniDocument TIniDocument::Parse(const QByteArray &text) {
     TIniDocument document;
-    QString content = QString::fromUtf8(text);
-    if (content.startsWith(ByteOrderMark))
-        content.remove(0, 1);
-    if (content.contains(QLatin1String("\r\n")))
-        document.LineEnd = QStringLiteral("\r\n");
-    if (content.endsWith(u'\n'))
-        content.chop(1);
-    if (content.isEmpty())
-        return document;
-    document.Lines = content.split(u'\n');
-    for (QString &line : document.Lines) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype newline = text.indexOf('\n', start);
+        if (newline < 0) {
+            document.Lines.append({text.sliced(start), {}});
+            break;
+        }
+        const bool crlf = newline > start && text.at(newline - 1) == '\r';
+        const qsizetype end = crlf ? newline - 1 : newline;
+        document.Lines.append({text.sliced(start, end - start), crlf ? "\r\n" : "\n"});
+        start = newline + 1;
     }
     return document;
 }
 
+QString TIniDocument::Decoded(qsizetype line) const {
+    QByteArrayView text = Lines[line].Text;
+    if (line == 0 && text.startsWith(ByteOrderMark))
+        text = text.sliced(ByteOrderMark.size());
+    return QString::fromUtf8(text);
+}
+
+// Only the first section of that name counts.
+std::optional<qsizetype> TIniDocument::SectionLine(const QString &section) const {
+    for (qsizetype i = 0; i < Lines.size(); ++i) {
+        const std::optional<QString> name = SectionName(Decoded(i));
+        if (name && SameName(*name, section))
+            return i;
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> TIniDocument::Value(const QString &section, const QString &key) const {
-    bool inSection = false;
-    for (const QString &line : Lines) {
-        if (const std::optional<QString> name = SectionName(line)) {
-            if (inSection)
-                return std::nullopt; // only the first section of that name counts
-            inSection = SameName(*name, section);
-        } else if (inSection) {
-            const std::optional<QString> name = KeyName(line);
-            if (name && SameName(*name, key))
-                return line.sliced(line.indexOf(u'=') + 1).trimmed();
+    const std::optional<qsizetype> first = SectionLine(section);
+    for (qsizetype i = first.value_or(Lines.size()) + 1; i < Lines.size(); ++i) {
+        const QString line = Decoded(i);
+        if (SectionName(line))
+            break;
+        const std::optional<QString> name = KeyName(line);
+        if (name && SameName(*name, key)) {
+            const QString value = line.sliced(line.indexOf(u'=') + 1).trimmed();
+            return IsQuoted(value) ? value.sliced(1, value.size() - 2) : value;
         }
     }
     return std::nullopt;
 }
 
 void TIniDocument::SetValue(const QString &section, const QString &key, const QString &value) {
-    // A line break in the value would make a line of its own.
-    QString oneLine = value;
-    oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
-
-    qsizetype sectionLine = -1;
-    qsizetype lastContent = -1; // the section's line or its last key line
-    for (qsizetype i = 0; i < Lines.size(); ++i) {
-        if (const std::optional<QString> name = SectionName(Lines[i])) {
-            if (sectionLine >= 0)
-                break;
-            if (SameName(*name, section))
-                sectionLine = lastContent = i;
-        } else if (sectionLine >= 0) {
-            const std::optional<QString> name = KeyName(Lines[i]);
-            if (name && SameName(*name, key)) {
-                Lines[i] = *name + u'=' + oneLine;
-                return;
-            }
-            if (name)
-                lastContent = i; // comments before the next section stay with that section
+    const QString stored = StoredValue(value);
+    const std::optional<qsizetype> first = SectionLine(section);
+    if (!first) {
+        Insert(Lines.size(), u'[' + section + u']');
+        Insert(Lines.size(), key + u'=' + stored);
+        return;
+    }
+    qsizetype lastKey = *first; // comments before the next section stay with that section
+    for (qsizetype i = *first + 1; i < Lines.size(); ++i) {
+        const QString line = Decoded(i);
+        if (SectionName(line))
+            break;
+        const std::optional<QString> name = KeyName(line);
+        if (name && SameName(*name, key)) {
+            Lines[i].Text = (*name + u'=' + stored).toUtf8(); // its line end stays
+            return;
         }
+        if (name)
+            lastKey = i;
     }
-    if (sectionLine < 0) {
-        Lines.append(u'[' + section + u']');
-        lastContent = Lines.size() - 1;
-    }
-    Lines.insert(lastContent + 1, key + u'=' + oneLine);
+    Insert(lastKey + 1, key + u'=' + stored);
+}
+
+// A new line ends as the line before it does, or else as the first line that has an end ("\n" in
+// a new file); a last line without an end gets one when something follows it.
+void TIniDocument::Insert(qsizetype at, const QString &text) {
+    QByteArray end = "\n";
+    const auto withEnd = std::find_if(Lines.cbegin(), Lines.cend(),
+                                      [](const TLine &line) { return !line.End.isEmpty(); });
+    if (at > 0 && !Lines[at - 1].End.isEmpty())
+        end = Lines[at - 1].End;
+    else if (withEnd != Lines.cend())
+        end = withEnd->End;
+    if (at > 0 && Lines[at - 1].End.isEmpty())
+        Lines[at - 1].End = end;
+    Lines.insert(at, {text.toUtf8(), end});
 }
 
 QByteArray TIniDocument::ToText() const {
-    QString text;
-    for (const QString &line : Lines)
-        text += line + LineEnd;
-    return text.toUtf8();
+    QByteArray text;
+    for (const TLine &line : Lines)
+        text += line.Text + line.End;
+    return text;
 }

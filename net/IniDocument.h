@@ -1,29 +1,41 @@
-// The text of one INI file held line by line, so that setting a value rewrites that one line and
-// leaves everything else (unknown sections, keys, comments, blank lines) as it was.
+// The text of one INI file held line by line, as bytes, so that setting a value rewrites that one
+// line and leaves every other byte (unknown sections, keys, comments, blank lines, text in other
+// encodings, line ends of either kind) as it was: the file is the user's.
 // Section and key names match without regard to case, as INI files always have.
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 class TIniDocument {
 public:
-    // Reads UTF-8 text with "\n" or "\r\n" line ends.
+    // Lines end at "\n" or "\r\n"; names and values are read as UTF-8.
     static TIniDocument Parse(const QByteArray &text);
 
     // The value of the first key of that name in the first section of that name, with the
-    // blanks around it removed; nothing when the section or the key is missing.
+    // blanks around it removed, and then one pair of double quotes around it; nothing when the
+    // section or the key is missing.
     std::optional<QString> Value(const QString &section, const QString &key) const;
 
-    // Replaces the value in place, or appends the key to its section, or appends the section.
+    // Replaces the key's line, or adds the key after the last key of its section, or adds the
+    // section at the end. A value that would not read back as written (blanks at either end, or
+    // double quotes around it) is written in double quotes; a line break in it becomes a blank.
     void SetValue(const QString &section, const QString &key, const QString &value);
 
-    // UTF-8 text; every line ends with the line end the file was read with ("\n" for a new file).
+    // UTF-8 for what was set; the bytes read for everything else.
     QByteArray ToText() const;
 
 private:
-    QStringList Lines;
-    QString LineEnd = QStringLiteral("\n");
+    struct TLine {
+        QByteArray Text;
+        QByteArray End; // "\n", "\r\n", or nothing for a last line without one
+    };
+
+    QString Decoded(qsizetype line) const;
+    std::optional<qsizetype> SectionLine(const QString &section) const;
+    void Insert(qsizetype at, const QString &text);
+
+    QList<TLine> Lines;
 };

@@ -33,6 +33,10 @@ private slots:
     void readMissingFile();
     void write_data();
     void write();
+    void bytesKept_data();
+    void bytesKept();
+    void valueReadAsWritten_data();
+    void valueReadAsWritten();
     void firstConnectionAsClient();
     void writeFails_data();
     void writeFails();
@@ -174,6 +178,80 @@ void TestSettings::write() {
     // Nothing is left behind beside the file.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList{SettingsFileName});
+}
+
+void TestSettings::bytesKept_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("after");
+
+    // Found by fuzzing the reader and writer.
+    QTest::newRow("comment in Windows-1251")
+        << QByteArray(
+               "; \xcd\xe0\xf1\xf2\xf0\xee\xe9\xea\xe8 \xf1\xe5\xf2\xe8\n[Network]\nPort=1\n")
+        << "Port"
+        << QByteArray(
+               "; \xcd\xe0\xf1\xf2\xf0\xee\xe9\xea\xe8 \xf1\xe5\xf2\xe8\n[Network]\nPort=6464\n");
+    QTest::newRow("a single blank line")
+        << QByteArray("\n") << "Port" << QByteArray("\n[Network]\nPort=6464\n");
+    QTest::newRow("stray carriage returns")
+        << QByteArray("[Network]\r\nA=1\rB=2\n; x\r\r\nPort=1\r\n\r") << "Port"
+        << QByteArray("[Network]\r\nA=1\rB=2\n; x\r\r\nPort=6464\r\n\r");
+    QTest::newRow("line ends of both kinds")
+        << QByteArray("[Network]\r\nPort=1\n[Other]\r\nA=1\n") << "ServerIP"
+        << QByteArray("[Network]\r\nPort=1\nServerIP=6464\n[Other]\r\nA=1\n");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Network]\nPort=1\n") << "Port"
+                                     << QByteArray("\xEF\xBB\xBF[Network]\nPort=6464\n");
+    QTest::newRow("last line without its end")
+        << QByteArray("[Network]\r\nPort=1") << "ServerIP"
+        << QByteArray("[Network]\r\nPort=1\r\nServerIP=6464\r\n");
+    QTest::newRow("a line that is not UTF-8 in the section")
+        << QByteArray("[Network]\nName=\xff\xfe\nPort=1\n") << "LastConnectAs"
+        << QByteArray("[Network]\nName=\xff\xfe\nPort=1\nLastConnectAs=6464\n");
+}
+
+// Writing one setting changes its own line only: every other byte of the user's file stays,
+// and writing the same value again gives the same bytes.
+void TestSettings::bytesKept() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, after);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(SettingsFileName);
+    WriteFile(path, before);
+    QVERIFY(WriteSetting(path, NetworkSection, key, DefaultPort));
+    QCOMPARE(ReadFile(path), after);
+    QCOMPARE(ReadSetting(path, NetworkSection, key, "<default>"), QString(DefaultPort));
+    QVERIFY(WriteSetting(path, NetworkSection, key, DefaultPort));
+    QCOMPARE(ReadFile(path), after);
+}
+
+void TestSettings::valueReadAsWritten_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("plain") << "192.168.0.5" << QByteArray("ServerIP=192.168.0.5");
+    QTest::newRow("blanks around, as typed")
+        << " 127.0.0.1 " << QByteArray("ServerIP=\" 127.0.0.1 \"");
+    QTest::newRow("only blanks") << "  " << QByteArray("ServerIP=\"  \"");
+    QTest::newRow("in quotes") << "\"a\"" << QByteArray("ServerIP=\"\"a\"\"");
+    QTest::newRow("one quote") << "\"" << QByteArray("ServerIP=\"");
+    QTest::newRow("signs of the format") << "a=b;c [d]" << QByteArray("ServerIP=a=b;c [d]");
+    QTest::newRow("Russian") << "Сервер 1"
+                             << QByteArray(
+                                    "ServerIP=\xd0\xa1\xd0\xb5\xd1\x80\xd0\xb2\xd0\xb5\xd1\x80 1");
+}
+
+// A value written is the value read, whatever it holds on one line.
+void TestSettings::valueReadAsWritten() {
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(SettingsFileName);
+    QVERIFY(WriteSetting(path, NetworkSection, ServerIPKey, value));
+    QCOMPARE(ReadFile(path), "[Network]\n" + line + '\n');
+    QCOMPARE(ReadSetting(path, NetworkSection, ServerIPKey, "<default>"), value);
+    QVERIFY(WriteSetting(path, NetworkSection, ServerIPKey, value));
+    QCOMPARE(ReadFile(path), "[Network]\n" + line + '\n');
 }
 
 // The writes of a first connection in the client role, with the defaults.
