@@ -130,8 +130,9 @@ void TIniDocument::Insert(qsizetype at, const QString &text) {
         end = Lines[at - 1].End;
     else if (withEnd != Lines.cend())
         end = withEnd->End;
+    // A carriage return of its own at the end of that line stays its own, not half of an end.
     if (at > 0 && Lines[at - 1].End.isEmpty())
-        Lines[at - 1].End = end;
+        Lines[at - 1].End = Lines[at - 1].Text.endsWith('\r') ? "\r\n" : end;
     Lines.insert(at, {text.toUtf8(), end});
 }
 

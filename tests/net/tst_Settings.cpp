@@ -197,6 +197,9 @@ void TestSettings::bytesKept_data() {
     QTest::newRow("stray carriage returns")
         << QByteArray("[Network]\r\nA=1\rB=2\n; x\r\r\nPort=1\r\n\r") << "Port"
         << QByteArray("[Network]\r\nA=1\rB=2\n; x\r\r\nPort=6464\r\n\r");
+    QTest::newRow("carriage return ending the last line")
+        << QByteArray("[Network]\nPort=1\r") << "ServerIP"
+        << QByteArray("[Network]\nPort=1\r\r\nServerIP=6464\n");
     QTest::newRow("line ends of both kinds")
         << QByteArray("[Network]\r\nPort=1\n[Other]\r\nA=1\n") << "ServerIP"
         << QByteArray("[Network]\r\nPort=1\nServerIP=6464\n[Other]\r\nA=1\n");
