@@ -49,10 +49,9 @@ TAnswer TakeBackAt(QByteArrayView rest, bool final, qsizetype *length) {
 }
 
 // Does a message that this program could have sent start at data[p]? Maybe: the bytes end too
-// early to tell. An empty move list is known by the message right behind it (as in "ls-1", or
-// "ll12>28" after the echo of an empty record), or by the quiet after it; looking one empty list
-// ahead is enough, and keeps the bytes looked at again after each read to a handful.
-TAnswer WellFormedStart(QByteArrayView data, qsizetype p, bool final, bool afterEmptyList = false) {
+// early to tell. An empty move list is known by the message right behind it (as in "ls-1"), or by
+// the quiet after it; one followed by another "l" is left to the caller, which finds the whole run.
+TAnswer WellFormedStart(QByteArrayView data, qsizetype p, bool final) {
     const QByteArrayView rest = data.sliced(p);
     const QByteArrayView payload = rest.sliced(1);
     const TAnswer tooShort = final ? TAnswer::No : TAnswer::Maybe;
@@ -73,10 +72,8 @@ TAnswer WellFormedStart(QByteArrayView data, qsizetype p, bool final, bool after
             return final ? TAnswer::Yes : TAnswer::Maybe;
         if (IsDigit(payload.front()))
             return TAnswer::Yes;
-        if (payload.front() == 'l' && afterEmptyList)
-            return TAnswer::No;
-        if (QByteArrayView("lsmr").contains(payload.front()))
-            return WellFormedStart(data, p + 1, final, true);
+        if (QByteArrayView("smr").contains(payload.front()))
+            return WellFormedStart(data, p + 1, final);
         return TAnswer::No;
     default:
         return TAnswer::No;
@@ -107,11 +104,14 @@ QList<QByteArray> TMessageSplitter::Split(bool final) {
         if (!Dropping && *end - Start <= MaxMessageBytes)
             messages.append(Pending.sliced(Start, *end - Start));
         Start = Scan = *end;
+        RunStart = -1;
         Current = TKind::Unknown;
         Dropping = false;
     }
     Pending.remove(0, Start);
     Scan -= Start;
+    if (RunStart >= 0)
+        RunStart -= Start;
     Start = 0;
     DropWhenTooLong();
     return messages;
@@ -165,14 +165,22 @@ std::optional<qsizetype> TMessageSplitter::ListEnd(bool final) {
     return std::nullopt;
 }
 
-// Unknown bytes run up to the next message that this program could have sent.
+// Unknown bytes run up to the next message that this program could have sent. In a run of "l"
+// the last one decides: when a message starts with it, each "l" before it is an empty list too
+// (an echo of an empty record, then a press); the run is passed over once, not once per read.
 std::optional<qsizetype> TMessageSplitter::GarbageEnd(bool final) {
     for (; Scan < Pending.size(); ++Scan) {
+        const bool emptyList = Pending.at(Scan) == 'l';
+        if (emptyList && RunStart < 0)
+            RunStart = Scan;
+        if (emptyList && Scan + 1 < Pending.size() && Pending.at(Scan + 1) == 'l')
+            continue;
         const TAnswer start = WellFormedStart(Pending, Scan, final);
         if (start == TAnswer::Yes)
-            return Scan;
+            return emptyList ? RunStart : Scan;
         if (start == TAnswer::Maybe)
             return std::nullopt; // looked at again with the next read
+        RunStart = -1;
     }
     if (final)
         return Scan;
@@ -187,4 +195,5 @@ void TMessageSplitter::DropWhenTooLong() {
     Dropping = true;
     Pending.remove(0, Scan);
     Scan = 0;
+    RunStart = -1; // a run of "l" that long is garbage as well
 }

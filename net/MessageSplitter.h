@@ -45,9 +45,10 @@ private:
     std::optional<qsizetype> GarbageEnd(bool final);
     void DropWhenTooLong();
 
-    QByteArray Pending;  // from the first byte of the current message
-    qsizetype Start = 0; // where the current message starts in Pending
-    qsizetype Scan = 0;  // the next byte that may end it
+    QByteArray Pending;      // from the first byte of the current message
+    qsizetype Start = 0;     // where the current message starts in Pending
+    qsizetype Scan = 0;      // the next byte that may end it
+    qsizetype RunStart = -1; // in garbage: the first of the "l" just before Scan
     TKind Current = TKind::Unknown;
     bool Dropping = false; // it grew too long: its bytes are thrown away
 };

@@ -56,10 +56,9 @@ QByteArray Garbage(qsizetype size) {
     return bytes;
 }
 
-// A flood of garbage in reads of 1 KiB, then a press: the work per byte must not grow with the
-// garbage that is still waiting for its end.
-void SplitGarbageFlood(benchmark::State &state) {
-    const QByteArray garbage = Garbage(state.range(0) * 1024 * 1024);
+// A flood in reads of 1 KiB, then a press: the work per byte must not grow with the garbage
+// that is still waiting for its end.
+void SplitFlood(benchmark::State &state, const QByteArray &garbage) {
     constexpr qsizetype ReadSize = 1024;
     for (auto _ : state) {
         TMessageSplitter splitter;
@@ -72,7 +71,17 @@ void SplitGarbageFlood(benchmark::State &state) {
     }
     state.SetBytesProcessed(state.iterations() * garbage.size());
 }
+
+void SplitGarbageFlood(benchmark::State &state) {
+    SplitFlood(state, Garbage(state.range(0) * 1024 * 1024));
+}
 BENCHMARK(SplitGarbageFlood)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// Garbage, then letters that could each be an empty move list, until something tells.
+void SplitLetterFlood(benchmark::State &state) {
+    SplitFlood(state, '#' + QByteArray(state.range(0) * 1024 * 1024, 'l'));
+}
+BENCHMARK(SplitLetterFlood)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void EncodeChat(benchmark::State &state) {
     const QString message = ChatMessage(QStringLiteral("Предлагаю ничью, согласен? (да/нет)"));

@@ -85,9 +85,10 @@ void TestMessageSplitter::cutAnywhere_data() {
     // Garbage from a peer, each piece starting with a lower-case letter so that it ends the
     // list or selection before it: a take-back's letters never borrow the next message's kind
     // letter, and an empty list is never glued onto garbage.
-    QTest::newRow("garbage between") << TMessages{
-        "#rYe", "s48", "hello", "l", "l12>28", "s-1", "x%%",    "l",      "rNo", "rYes", "s5",
-        "qrYe", "s-1", "u",     "l", "l",      "s3",  "z!rQue", "rQuest", "zz",  "l"};
+    QTest::newRow("garbage between")
+        << TMessages{"#rYe",   "s48", "hello", "l",   "l12>28", "s-1", "x%%", "l",  "rNo",
+                     "rYes",   "s5",  "qrYe",  "s-1", "u",      "l",   "l",   "s3", "z!rQue",
+                     "rQuest", "b",   "l",     "l",   "l",      "s44", "zz",  "l"};
 }
 
 // Every cut of the stream into two reads, and a cut after every byte, hand on the same messages.
