@@ -20,8 +20,9 @@
 class TMessageSplitter {
 public:
     // How long a connection waits for more bytes before an unfinished message is handed on.
-    // Shorter than the pause a person needs between a chat line and the next move.
-    static constexpr int QuietTimeMs = 20;
+    // Long enough for the segments of one message on an uneven network, and far shorter than
+    // the pause a person needs between a chat line and the next move.
+    static constexpr int QuietTimeMs = 50;
     // Far above the longest message this program sends (a 1000-move list is about 7 KB).
     static constexpr qsizetype MaxMessageBytes = 64 * 1024;
 

@@ -15,8 +15,9 @@ using TMessages = QList<QByteArray>;
 
 namespace {
 
-// The gap after which the sender of the measured failure wrote its move list.
-constexpr int GapAfterChatMs = 30;
+// The measured failure's move list came 30 ms after the chat line; here it comes 30 ms after
+// the quiet time that ends the line.
+constexpr int GapAfterChatMs = TMessageSplitter::QuietTimeMs + 30;
 
 // A chat message of exactly size bytes: its text repeated and cut to fit.
 QByteArray ChatOfSize(const QString &text, qsizetype size) {
