@@ -12,3 +12,6 @@ set(KORVALEN_HELP_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/korvalen/help)
 set(KORVALEN_INSTALLED_HELP ${CMAKE_INSTALL_FULL_DATADIR}/korvalen/help/index.html)
 file(RELATIVE_PATH KORVALEN_INSTALLED_HELP_FROM_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}
      ${KORVALEN_INSTALLED_HELP})
+
+# The licence of an installation, where Debian keeps a package's: share/doc/korvalen.
+set(KORVALEN_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/doc/korvalen)

@@ -1,5 +1,6 @@
 # The Debian package: `cpack -G DEB` in a build folder gives korvalen_<version>_<arch>.deb with
-# both programs, the help page, the desktop entry, metainfo, icons, MIME type and manual pages.
+# both programs, the help page, the desktop entry, metainfo, icons, MIME type, manual pages and
+# the copyright file.
 # The desktop, icon and MIME caches are refreshed by the dpkg triggers of the packages that own
 # them, so the package needs no maintainer scripts.
 
@@ -38,5 +39,15 @@ and converts them to and from PGN.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme")
+
+# Every install component except the full licence text, which Debian keeps once for all
+# packages; taken from the project at the end of its configuration, so a component added
+# later is packaged without being named here.
+get_cmake_property(_korvalen_components COMPONENTS)
+list(REMOVE_ITEM _korvalen_components licence-text)
+set(CPACK_INSTALL_CMAKE_PROJECTS)
+foreach(component IN LISTS _korvalen_components)
+    list(APPEND CPACK_INSTALL_CMAKE_PROJECTS ${CMAKE_BINARY_DIR} ${PROJECT_NAME} ${component} /)
+endforeach()
 
 include(CPack)

@@ -6,7 +6,7 @@ KORVALEN_PACKAGES=(
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
     libbenchmark-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file shared-mime-info
+    desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
 )
 
 # Installs the Debian packages that are missing, quietly, with one apt-get update.

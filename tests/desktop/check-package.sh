@@ -35,12 +35,39 @@ expected=(
     ./usr/share/icons/hicolor/scalable/apps/$id.svg
     ./usr/share/icons/hicolor/16x16/apps/$id.png
     ./usr/share/icons/hicolor/256x256/apps/$id.png
+    ./usr/share/doc/korvalen/copyright
 )
 for file in "${expected[@]}"; do
     grep -qx -- "$file" <<<"$contents" || fail "package lacks $file"
 done
 grep -Eqx -- './usr/share/man/man6/korvalen\.6(\.gz)?' <<<"$contents" || fail "package lacks korvalen.6"
 grep -Eqx -- './usr/share/man/man1/korvalen-kvl\.1(\.gz)?' <<<"$contents" || fail "package lacks korvalen-kvl.1"
+
+# The full GPL text is Debian's own, under /usr/share/common-licenses: the package only points
+# there.
+grep -qx -- ./usr/share/doc/korvalen/LICENSE <<<"$contents" && fail "package ships a copy of the GPL"
+
+# The copyright file is machine-readable, and every file, artwork included, is GPL 3 or later,
+# with the licence's notice in full.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/korvalen/copyright >"$out/copyright"
+/usr/bin/python3 - "$out/copyright" <<'PY' || fail "copyright is not a sound machine-readable copyright file"
+import sys
+from debian.copyright import Copyright
+with open(sys.argv[1], encoding='utf-8') as file:
+    copyright = Copyright(file, strict=True)
+if not copyright.header.known_format():
+    sys.exit(f"unknown format {copyright.header.format!r}")
+notices = {p.license.synopsis: p.license.text for p in copyright.all_license_paragraphs()}
+for name in ('ui/Main.cpp', 'resources/pieces/white-king.svg', 'resources/icons/korvalen.svg'):
+    paragraph = copyright.find_files_paragraph(name)
+    synopsis = paragraph.license.synopsis if paragraph else None
+    if synopsis != 'GPL-3+' or not (paragraph.license.text or notices.get(synopsis)):
+        sys.exit(f"{name}: licence {synopsis!r}, expected GPL-3+ with its notice")
+    if not paragraph.copyright:
+        sys.exit(f"{name}: no copyright holder")
+if '/usr/share/common-licenses/GPL-3' not in notices.get('GPL-3+', ''):
+    sys.exit("the GPL-3+ notice does not point at Debian's copy of the licence")
+PY
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = korvalen ] || fail "Package is '$(field Package)'"
