@@ -76,6 +76,11 @@ grep -qx -- "$mime_type" <<<"$system_types" && fail "korvalen.xml redefines the 
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$share/metainfo/$id.metainfo.xml" \
     || fail "metainfo does not launch $id.desktop"
 
+# The help page's credits name the licence the metainfo gives.
+licence=$(sed -n 's:.*<project_license>\(.*\)</project_license>.*:\1:p' "$share/metainfo/$id.metainfo.xml")
+[ -n "$licence" ] && grep -qF -- "$licence" "$share/korvalen/help/index.html" \
+    || fail "the help page does not name the licence '$licence'"
+
 # shared-mime-info accepts the type without a warning, maps *.kvl to it and names it in
 # Russian as in English.
 XDG_DATA_DIRS=$share:/usr/share update-mime-database "$share/mime" >"$root/mime.log" 2>&1
