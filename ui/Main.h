@@ -196,6 +196,8 @@ private:
     QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
                                   const QString &picture, const QRect &geometry);
     void ShowFileProblem(const QString &caption, const QString &text);
+    // Asks whether an existing file may be replaced by the saved game.
+    bool ConfirmReplace(const QString &fileName);
     // Checks a record and, when every entry is a legal move, makes it the game; otherwise
     // names the bad entry and leaves the game as it was.
     std::optional<TBadEntry> AdoptRecord(const QStringList &record);

@@ -43,17 +43,30 @@ void TMainForm::ShowFileProblem(const QString &caption, const QString &text) {
     Prompts().ShowMessage(this, QMessageBox::Critical, caption, text, QMessageBox::Ok);
 }
 
+bool TMainForm::ConfirmReplace(const QString &fileName) {
+    return Prompts().ShowMessage(
+               this, QMessageBox::Question, QStringLiteral("Сохранение партии"),
+               QStringLiteral("Файл\n%1\nуже существует. Заменить его?")
+                   .arg(QDir::toNativeSeparators(fileName)),
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TMainForm::btSaveClick() {
     int chosenFilter = 0;
-    QString fileName = Prompts().SaveFileName(this, SavedGameFilters(), &chosenFilter);
-    if (fileName.isEmpty())
+    const QString chosenName = Prompts().SaveFileName(this, SavedGameFilters(), &chosenFilter);
+    if (chosenName.isEmpty())
         return;
+    QString fileName = chosenName;
     const bool asPgn = HasPgnName(fileName) || chosenFilter == PgnFilterIndex;
     // Anything that already names the extension somewhere is used as it is.
     if (asPgn && !HasPgnName(fileName))
         fileName += QStringLiteral(".pgn");
     else if (!asPgn && !fileName.contains(QStringLiteral(".kvl")))
         fileName += QStringLiteral(".kvl");
+    // The dialog asked about the name as typed; a file under the name with its extension added
+    // is someone's game too.
+    if (fileName != chosenName && QFileInfo::exists(fileName) && !ConfirmReplace(fileName))
+        return;
     QStringList lines = CurrentGame->MoveRecord;
     if (asPgn) {
         // The PGN text goes through the same safe write, one line at a time.

@@ -62,6 +62,8 @@ private slots:
     void saveThenLoadRoundTrip();
     void saveNaming_data();
     void saveNaming();
+    void existingFileUnderTheAddedExtensionIsAskedAbout_data();
+    void existingFileUnderTheAddedExtensionIsAskedAbout();
     void cancelledDialogsChangeNothing();
     void badFileKeepsTheGame_data();
     void badFileKeepsTheGame();
@@ -263,6 +265,41 @@ void TestGameCommands::saveNaming() {
     Form().btSaveClick();
     QCOMPARE(QDir(Folder->path()).entryList(QDir::Files), QStringList{written});
     QCOMPARE(FileBytes(PathOf(written)), QByteArray("11>27\r\n"));
+}
+
+void TestGameCommands::existingFileUnderTheAddedExtensionIsAskedAbout_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("saved game, no") << "game" << 0 << "game.kvl" << int(QMessageBox::No) << false;
+    QTest::newRow("saved game, yes") << "game" << 0 << "game.kvl" << int(QMessageBox::Yes) << true;
+    QTest::newRow("pgn, no") << "game" << PgnFilterIndex << "game.pgn" << int(QMessageBox::No)
+                             << false;
+}
+
+// The dialog asks about the name typed; "game" must not silently replace "game.kvl".
+void TestGameCommands::existingFileUnderTheAddedExtensionIsAskedAbout() {
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QFETCH(QString, existing);
+    QFETCH(int, answer);
+    QFETCH(bool, replaced);
+    const QByteArray before("someone else's game\r\n");
+    QFile file(PathOf(existing));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(before);
+    file.close();
+    PlayByPresses(Form(), "d2d4");
+    Prompts().SaveAnswers = {PathOf(chosen)};
+    Prompts().SaveFilterAnswers = {filter};
+    Prompts().Answer = QMessageBox::StandardButton(answer);
+    Form().btSaveClick();
+    QCOMPARE(Prompts().Messages.size(), 1);
+    QCOMPARE(Prompts().Messages.constFirst().Icon, QMessageBox::Question);
+    QVERIFY(Prompts().Messages.constFirst().Text.contains(QDir::toNativeSeparators(PathOf(existing))));
+    QCOMPARE(FileBytes(PathOf(existing)) != before, replaced);
 }
 
 void TestGameCommands::cancelledDialogsChangeNothing() {
