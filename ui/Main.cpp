@@ -1,6 +1,7 @@
 // The main window's life: its construction, the events it handles itself and a new game.
 #include "Main.h"
 
+#include "BoardGrid.h"
 #include "ClientEndpoint.h"
 #include "PageControl.h"
 #include "Pictures.h"
@@ -23,9 +24,12 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
       AlertDesktop([this] { QApplication::alert(this); }), ilPieces(BoardPictures()),
       PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
+    UsePixelRatio(dgBoard->devicePixelRatioF());
     ConnectHandlers();
+    SetupShortcuts();
     ApplyNetworkSettings();
     StartNewGame();
+    DescribeBoard();
     tmFlicker->start();
     tmConnect->start();
 }
@@ -72,6 +76,8 @@ void TMainForm::paintEvent(QPaintEvent *) {
 }
 
 void TMainForm::FormPaint() {
+    // A window moved to a screen of another scale is repainted whole.
+    UsePixelRatio(dgBoard->devicePixelRatioF());
     UpdateCoordinateLabels();
     DrawBoard();
 }

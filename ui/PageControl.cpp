@@ -1,6 +1,8 @@
 #include "PageControl.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 TOwnerDrawnTabBar::TOwnerDrawnTabBar(QWidget *parent) : QTabBar(parent) {
     setDrawBase(false);
@@ -19,6 +21,23 @@ void TOwnerDrawnTabBar::paintEvent(QPaintEvent *) {
         if (OnDrawTab)
             OnDrawTab(painter, index, tabRect(index), index == currentIndex());
     }
+    // The keyboard reaches the bar by Tab only; the shown tab then says so.
+    if (hasFocus() && currentIndex() >= 0) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = tabRect(currentIndex()).adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void TOwnerDrawnTabBar::focusInEvent(QFocusEvent *event) {
+    QTabBar::focusInEvent(event);
+    update();
+}
+
+void TOwnerDrawnTabBar::focusOutEvent(QFocusEvent *event) {
+    QTabBar::focusOutEvent(event);
+    update();
 }
 
 TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent), Bar(new TOwnerDrawnTabBar(this)) {
