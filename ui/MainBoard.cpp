@@ -36,7 +36,14 @@ void TMainForm::DrawSquare(int index, bool raised) {
     const QPoint cell = GridCellOf(square.Column, square.Row);
     const QRect cellRect = TBoardGrid::CellRect(cell.x(), cell.y());
     QPainter painter(&dgBoard->Canvas());
-    painter.fillRect(cellRect, square.Dark != 0 ? DarkSquareColor() : LightSquareColor());
+    // At a fractional ratio the canvas ends in a pixel that is partly outside the grid; the
+    // cells at the edge fill it, so no line shows there. At ratio 1 nothing is outside.
+    QRect fill = cellRect;
+    if (cell.x() == TBoardGrid::CellCount - 1)
+        fill.setRight(fill.right() + 1);
+    if (cell.y() == TBoardGrid::CellCount - 1)
+        fill.setBottom(fill.bottom() + 1);
+    painter.fillRect(fill, square.Dark != 0 ? DarkSquareColor() : LightSquareColor());
     if (square.Piece != nullptr) {
         const int picture = BoardPictureIndex(square.Piece->Color, square.Piece->Kind);
         if (picture >= 0 && picture < ilPieces.size())

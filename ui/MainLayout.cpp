@@ -282,6 +282,7 @@ void TMainForm::SetupAccessibleNames() {
         {mmChat, u"Чат"},
         {edChat, u"Ввод сообщения в чат"},
     }};
+    pcMain->tabBar()->setAccessibleName(QStringLiteral("Страницы окна"));
     for (const auto &[widget, name] : names) {
         widget->setAccessibleName(QString::fromUtf16(name));
         if (!widget->toolTip().isEmpty())

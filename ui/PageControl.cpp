@@ -21,10 +21,12 @@ void TOwnerDrawnTabBar::paintEvent(QPaintEvent *) {
         if (OnDrawTab)
             OnDrawTab(painter, index, tabRect(index), index == currentIndex());
     }
-    // The keyboard reaches the bar by Tab only; the shown tab then says so.
+    // Only the keyboard brings the focus to the bar (a press on a tab does not); the shown tab
+    // then says so, as a style frames a control reached by Tab.
     if (hasFocus() && currentIndex() >= 0) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange;
         focus.rect = tabRect(currentIndex()).adjusted(1, 1, -1, -1);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
