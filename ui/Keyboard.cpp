@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace {
 
@@ -31,4 +32,30 @@ protected:
 
 void ClickOnReturn(QAbstractButton *button) {
     button->installEventFilter(new TReturnClicks(button));
+}
+
+TFocusMemo::TFocusMemo(QWidget *parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+bool TFocusMemo::event(QEvent *event) {
+    const bool handled = QPlainTextEdit::event(event);
+    // The memo's own paint event draws its frame; the highlight goes over it.
+    if (event->type() == QEvent::Paint && hasFocus() && frameWidth() > 0) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
+}
+
+void TFocusMemo::focusInEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusInEvent(event);
+    update();
+}
+
+void TFocusMemo::focusOutEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusOutEvent(event);
+    update();
 }

@@ -73,12 +73,6 @@ QLabel *CreateLabel(QWidget *parent, const char *name, const QString &caption, Q
     return label;
 }
 
-// A read-only memo shows no cursor, so nothing tells that it has the focus; with keyboard
-// selection it shows one while it has the focus, and the arrow keys scroll and select in it.
-void ShowFocusByCursor(QPlainTextEdit *memo) {
-    memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-}
-
 } // namespace
 
 void TMainForm::SetupComponents() {
@@ -217,10 +211,8 @@ void TMainForm::SetupControlPage() {
 }
 
 void TMainForm::SetupSideColumn() {
-    mmAnnotation = Create<QPlainTextEdit>(this, "mmAnnotation", {444, 31, 185, 236});
+    mmAnnotation = Create<TFocusMemo>(this, "mmAnnotation", {444, 31, 185, 236});
     mmAnnotation->setToolTip(QStringLiteral("Нотация"));
-    mmAnnotation->setReadOnly(true);
-    ShowFocusByCursor(mmAnnotation);
     mmAnnotation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont notationFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     notationFont.setPointSize(8);
@@ -232,10 +224,8 @@ void TMainForm::SetupSideColumn() {
     edGameMessage->setReadOnly(true);
     ShowAsUsable(edGameMessage, false);
 
-    mmChat = Create<QPlainTextEdit>(this, "mmChat", {444, 301, 185, 126});
+    mmChat = Create<TFocusMemo>(this, "mmChat", {444, 301, 185, 126});
     mmChat->setToolTip(QStringLiteral("Все сообщения чата"));
-    mmChat->setReadOnly(true);
-    ShowFocusByCursor(mmChat);
     mmChat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ShowAsUsable(mmChat, false);
 
