@@ -50,6 +50,14 @@ void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {
 bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::ToolTip && !HintsShown)
         return true;
+    // The focus rests in the chat entry during network play: there Ctrl+Z undoes typing while
+    // there is some to undo, and takes back the move otherwise.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *edit = qobject_cast<const QLineEdit *>(watched);
+        if (edit && static_cast<const QKeyEvent *>(event)->matches(QKeySequence::Undo) &&
+            !edit->isUndoAvailable())
+            return true; // not taken by the edit: the window's key runs
+    }
     // The chat entry sends on Enter; the key itself stays with the edit.
     if (watched == edChat && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<const QKeyEvent *>(event);

@@ -78,6 +78,8 @@ private slots:
 
     void shortcutsRunTheCommands_data();
     void shortcutsRunTheCommands();
+    void undoKeyInTheChatEntry_data();
+    void undoKeyInTheChatEntry();
     void returnPressesTheFocusedButton_data();
     void returnPressesTheFocusedButton();
     void returnInThePromotionDialog_data();
@@ -177,6 +179,30 @@ void TestKeysAndNames::shortcutsRunTheCommands() {
     QVERIFY(focus);
     QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY(effect(form, Prompts()));
+}
+
+void TestKeysAndNames::undoKeyInTheChatEntry_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("recordSize");
+    QTest::addColumn<QString>("left");
+    QTest::newRow("nothing typed: the move is taken back") << "" << 1 << "";
+    QTest::newRow("typing undone, the move stays") << "hello" << 2 << "";
+}
+
+void TestKeysAndNames::undoKeyInTheChatEntry() {
+    QFETCH(QString, typed);
+    QFETCH(int, recordSize);
+    QFETCH(QString, left);
+    TMainForm &form = Form();
+    PlayByPresses(form, "e2e4 e7e5");
+    form.edChat->setReadOnly(false); // as once a connection is up
+    form.edChat->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), form.edChat);
+    QTest::keyClicks(form.edChat, typed);
+    QCOMPARE(form.edChat->text(), typed);
+    QTest::keyClick(form.edChat, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(form.CurrentGame->MoveRecord.size(), recordSize);
+    QCOMPARE(form.edChat->text(), left);
 }
 
 void TestKeysAndNames::returnPressesTheFocusedButton_data() {
