@@ -2,10 +2,10 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
-TBoardGrid::TBoardGrid(QWidget *parent) : QWidget(parent), CanvasPixmap(ClientSize, ClientSize) {
-    // Until the first paint the canvas shows only the lines (cells are filled over them).
-    CanvasPixmap.fill(LineColor());
+TBoardGrid::TBoardGrid(QWidget *parent) : QWidget(parent) {
+    SetPixelRatio(1);
     setFixedSize(ClientSize, ClientSize);
     // The canvas covers every pixel: nothing behind the grid needs repainting.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -19,9 +19,22 @@ QColor TBoardGrid::LineColor() {
     return QColor(64, 64, 64);
 }
 
-void TBoardGrid::paintEvent(QPaintEvent *event) {
+void TBoardGrid::SetPixelRatio(qreal ratio) {
+    if (ratio <= 0 || (!CanvasPixmap.isNull() && ratio == PixelRatio()))
+        return;
+    const int side = int(std::ceil(ClientSize * ratio));
+    CanvasPixmap = QPixmap(side, side);
+    CanvasPixmap.setDevicePixelRatio(ratio);
+    // Until the next painting the canvas shows only the lines (cells are filled over them).
+    CanvasPixmap.fill(LineColor());
+    update();
+}
+
+void TBoardGrid::paintEvent(QPaintEvent *) {
+    // The painter clips to the region to repaint; at a canvas ratio equal to the screen's
+    // the canvas pixels reach the screen one to one.
     QPainter painter(this);
-    painter.drawPixmap(event->rect(), CanvasPixmap, event->rect());
+    painter.drawPixmap(QPoint(0, 0), CanvasPixmap);
 }
 
 void TBoardGrid::mousePressEvent(QMouseEvent *event) {

@@ -25,8 +25,13 @@ public:
     // The colour of the lines between the cells.
     static QColor LineColor();
 
+    // Coordinates of painting onto the canvas are the grid's own pixels whatever its ratio.
     QPixmap &Canvas() { return CanvasPixmap; }
     const QPixmap &Canvas() const { return CanvasPixmap; }
+    // A canvas with ratio x as many pixels each way, for a screen that scales the window;
+    // a new ratio starts a blank canvas (lines only), an unchanged one keeps the painting.
+    void SetPixelRatio(qreal ratio);
+    qreal PixelRatio() const { return CanvasPixmap.devicePixelRatio(); }
 
 signals:
     // Every press, whatever the button; x and y are pixels of the grid's client area.

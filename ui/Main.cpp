@@ -1,6 +1,7 @@
 // The main window's life: its construction, the events it handles itself and a new game.
 #include "Main.h"
 
+#include "BoardGrid.h"
 #include "ClientEndpoint.h"
 #include "PageControl.h"
 #include "Pictures.h"
@@ -23,9 +24,12 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
       AlertDesktop([this] { QApplication::alert(this); }), ilPieces(BoardPictures()),
       PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
+    UsePixelRatio(dgBoard->devicePixelRatioF());
     ConnectHandlers();
+    SetupShortcuts();
     ApplyNetworkSettings();
     StartNewGame();
+    DescribeBoard();
     tmFlicker->start();
     tmConnect->start();
 }
@@ -46,6 +50,14 @@ void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {
 bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::ToolTip && !HintsShown)
         return true;
+    // The focus rests in the chat entry during network play: there Ctrl+Z undoes typing while
+    // there is some to undo, and takes back the move otherwise.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *edit = qobject_cast<const QLineEdit *>(watched);
+        if (edit && static_cast<const QKeyEvent *>(event)->matches(QKeySequence::Undo) &&
+            !edit->isUndoAvailable())
+            return true; // not taken by the edit: the window's key runs
+    }
     // The chat entry sends on Enter; the key itself stays with the edit.
     if (watched == edChat && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<const QKeyEvent *>(event);
@@ -72,6 +84,8 @@ void TMainForm::paintEvent(QPaintEvent *) {
 }
 
 void TMainForm::FormPaint() {
+    // A window moved to a screen of another scale is repainted whole.
+    UsePixelRatio(dgBoard->devicePixelRatioF());
     UpdateCoordinateLabels();
     DrawBoard();
 }

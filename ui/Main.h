@@ -132,6 +132,17 @@ public:
     // An edit in its usable look (window colour) or its unusable one (button-face colour).
     static void ShowAsUsable(QWidget *edit, bool usable);
 
+    // ---- Screen scale, keyboard, screen reader ---------------------------------------------
+    // Draws the board canvas and the piece pictures for this device pixel ratio from now on
+    // (every paint of the window passes the ratio of the grid's screen); only a new ratio
+    // draws the pictures afresh.
+    void UsePixelRatio(qreal ratio);
+    // What a screen reader says of the board: whose move it is, check, mate or stalemate.
+    QString BoardDescription();
+    void DescribeBoard();
+    // The next page (step 1) or the previous one (step -1), round the page control.
+    void StepPage(int step);
+
     // ---- Components ---------------------------------------------------------------------------
     TShape *shConnect = nullptr;
     TPageControl *pcMain = nullptr;
@@ -180,6 +191,8 @@ private:
     void SetupSideColumn();
     void SetupTabOrder();
     void ConnectHandlers();
+    void SetupShortcuts();
+    void SetupAccessibleNames();
     void ConnectNetworkHandlers();
     void ApplyNetworkSettings();
     void SaveConnectionSettings();

@@ -36,7 +36,14 @@ void TMainForm::DrawSquare(int index, bool raised) {
     const QPoint cell = GridCellOf(square.Column, square.Row);
     const QRect cellRect = TBoardGrid::CellRect(cell.x(), cell.y());
     QPainter painter(&dgBoard->Canvas());
-    painter.fillRect(cellRect, square.Dark != 0 ? DarkSquareColor() : LightSquareColor());
+    // At a fractional ratio the canvas ends in a pixel that is partly outside the grid; the
+    // cells at the edge fill it, so no line shows there. At ratio 1 nothing is outside.
+    QRect fill = cellRect;
+    if (cell.x() == TBoardGrid::CellCount - 1)
+        fill.setRight(fill.right() + 1);
+    if (cell.y() == TBoardGrid::CellCount - 1)
+        fill.setBottom(fill.bottom() + 1);
+    painter.fillRect(fill, square.Dark != 0 ? DarkSquareColor() : LightSquareColor());
     if (square.Piece != nullptr) {
         const int picture = BoardPictureIndex(square.Piece->Color, square.Piece->Kind);
         if (picture >= 0 && picture < ilPieces.size())
@@ -50,6 +57,41 @@ void TMainForm::DrawSquare(int index, bool raised) {
 void TMainForm::DrawBoard() {
     for (int index = 0; index < 64; ++index)
         DrawSquare(index, false);
+    // A repaint of the window changes nothing in the game.
+    if (!InFormPaint)
+        DescribeBoard();
+}
+
+void TMainForm::UsePixelRatio(qreal ratio) {
+    if (ratio <= 0)
+        return;
+    if (ilPieces.isEmpty() || ilPieces.first().devicePixelRatio() != ratio)
+        ilPieces = BoardPictures(ratio);
+    dgBoard->SetPixelRatio(ratio);
+}
+
+QString TMainForm::BoardDescription() {
+    TGame &game = *CurrentGame;
+    const bool white = game.SideToMove == White;
+    const bool inCheck = game.Board->IsKingAttacked(game.SideToMove);
+    if (game.HasNoLegalMove(game.SideToMove)) {
+        if (!inCheck)
+            return QStringLiteral("Пат, ничья.");
+        return white ? QStringLiteral("Мат, победили чёрные.")
+                     : QStringLiteral("Мат, победили белые.");
+    }
+    const QString side = white ? QStringLiteral("Ход белых.") : QStringLiteral("Ход чёрных.");
+    return inCheck ? side + QStringLiteral(" Шах.") : side;
+}
+
+// Set only when it changes: every change is announced to a screen reader. A move waiting for
+// its promotion piece is only half played, and is described once it is finished.
+void TMainForm::DescribeBoard() {
+    if (PromotionDialogOpen)
+        return;
+    const QString description = BoardDescription();
+    if (dgBoard->accessibleDescription() != description)
+        dgBoard->setAccessibleDescription(description);
 }
 
 void TMainForm::UpdateCoordinateLabels() {
@@ -118,4 +160,5 @@ void TMainForm::RefreshNotation() {
     cursor.movePosition(QTextCursor::End);
     mmAnnotation->setTextCursor(cursor);
     mmAnnotation->verticalScrollBar()->setValue(mmAnnotation->verticalScrollBar()->maximum());
+    DescribeBoard();
 }

@@ -1,5 +1,7 @@
-// The game commands of the control page: new game, hints, help and the take-back.
+// The game commands of the control page: new game, hints, help and the take-back, and the
+// keys that run them from either page.
 #include "Main.h"
+#include "PageControl.h"
 #include "Prompts.h"
 
 #include <QCheckBox>
@@ -7,6 +9,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QToolTip>
 #include <QUrl>
 
@@ -72,4 +75,28 @@ void TMainForm::btReturnClick() {
     // shown again.
     CurrentGame->UndoLastMove();
     RefreshNotation();
+}
+
+// A key runs the very handler its button's click runs; the pages step as a press on a tab
+// would change them.
+void TMainForm::SetupShortcuts() {
+    const auto bind = [this](QKeyCombination keys, auto handler) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    bind(Qt::CTRL | Qt::Key_N, &TMainForm::btNewClick);
+    bind(Qt::CTRL | Qt::Key_O, &TMainForm::btLoadClick);
+    bind(Qt::CTRL | Qt::Key_S, &TMainForm::btSaveClick);
+    bind(Qt::CTRL | Qt::Key_Z, &TMainForm::btReturnClick);
+    bind(QKeyCombination(Qt::Key_F1), &TMainForm::btHelpClick);
+    bind(Qt::CTRL | Qt::Key_Tab, [this] { StepPage(1); });
+    bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, [this] { StepPage(-1); });
+    bind(Qt::CTRL | Qt::Key_PageDown, [this] { StepPage(1); });
+    bind(Qt::CTRL | Qt::Key_PageUp, [this] { StepPage(-1); });
+}
+
+void TMainForm::StepPage(int step) {
+    const int count = pcMain->count();
+    if (count > 0)
+        pcMain->setCurrentIndex(((pcMain->currentIndex() + step) % count + count) % count);
 }

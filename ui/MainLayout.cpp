@@ -2,6 +2,7 @@
 // wired to them and the owner-drawn tabs.
 #include "BoardGrid.h"
 #include "ClientEndpoint.h"
+#include "Keyboard.h"
 #include "Main.h"
 #include "PageControl.h"
 #include "Pictures.h"
@@ -24,6 +25,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -31,8 +33,14 @@ constexpr QSize ClientSize(634, 468);
 constexpr int FlickerInterval = 200;  // ms
 constexpr int ConnectInterval = 5000; // ms
 
+// The palette's grey text, set off from the window's background: darker on a light one, lighter
+// on a dark one, where the darker grey would sink into the background.
 QColor GrayTextColor(const QWidget *widget) {
-    return widget->palette().color(QPalette::Disabled, QPalette::WindowText).darker(140);
+    const QPalette &palette = widget->palette();
+    const QColor gray = palette.color(QPalette::Disabled, QPalette::WindowText);
+    const bool darkBackground = palette.color(QPalette::Window).lightness() <
+                                palette.color(QPalette::WindowText).lightness();
+    return darkBackground ? gray.lighter(140) : gray.darker(140);
 }
 
 void SetTextColor(QWidget *widget, const QColor &color) {
@@ -111,6 +119,7 @@ void TMainForm::SetupComponents() {
     PieceSelectForm->hide();
 
     SetupTabOrder();
+    SetupAccessibleNames();
     // Tool tips are switched for the whole window: every component passes its tool-tip
     // events through the window first.
     for (QWidget *child : findChildren<QWidget *>())
@@ -150,6 +159,7 @@ QPushButton *TMainForm::AddPictureButton(QWidget *parent, const char *name, cons
     button->setText(caption);
     button->setIcon(ButtonIcon(picture));
     button->setIconSize(QSize(20, 18));
+    ClickOnReturn(button);
     WidenToCaption(button);
     return button;
 }
@@ -201,9 +211,8 @@ void TMainForm::SetupControlPage() {
 }
 
 void TMainForm::SetupSideColumn() {
-    mmAnnotation = Create<QPlainTextEdit>(this, "mmAnnotation", {444, 31, 185, 236});
+    mmAnnotation = Create<TFocusMemo>(this, "mmAnnotation", {444, 31, 185, 236});
     mmAnnotation->setToolTip(QStringLiteral("Нотация"));
-    mmAnnotation->setReadOnly(true);
     mmAnnotation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont notationFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     notationFont.setPointSize(8);
@@ -215,9 +224,8 @@ void TMainForm::SetupSideColumn() {
     edGameMessage->setReadOnly(true);
     ShowAsUsable(edGameMessage, false);
 
-    mmChat = Create<QPlainTextEdit>(this, "mmChat", {444, 301, 185, 126});
+    mmChat = Create<TFocusMemo>(this, "mmChat", {444, 301, 185, 126});
     mmChat->setToolTip(QStringLiteral("Все сообщения чата"));
-    mmChat->setReadOnly(true);
     mmChat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ShowAsUsable(mmChat, false);
 
@@ -235,6 +243,41 @@ void TMainForm::SetupTabOrder() {
                                              edGameMessage, mmChat,       edChat};
     for (std::size_t i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
+}
+
+// What a screen reader says of each control: its name, and its hint where it has one. Captions
+// lose the blanks that pad them to the layout. Labels and windows are read by their texts.
+void TMainForm::SetupAccessibleNames() {
+    const std::array<std::pair<QWidget *, const char16_t *>, 22> names = {{
+        {shConnect, u"Индикатор подключения"},
+        {pcMain, u"Страницы окна"},
+        {tsBoard, u"Шахматная доска"},
+        {dgBoard, u"Шахматная доска"},
+        {tsControl, u"Настройки и управление"},
+        {gbGame, u"Партия"},
+        {btNew, u"Новая партия"},
+        {btLoad, u"Загрузить из файла"},
+        {btSave, u"Сохранить в файл"},
+        {btReturn, u"Отменить ход"},
+        {gbInterface, u"Интерфейс"},
+        {cbWhiteOnTop, u"Белые наверху"},
+        {cbShowHints, u"Показывать подсказки"},
+        {btHelp, u"Помощь по программе"},
+        {gbNet, u"Сеть"},
+        {rbAsServer, u"Главный компьютер (сервер)"},
+        {rbAsClient, u"Подчинённый компьютер (клиент)"},
+        {edServerIP, u"IP-адрес сервера"},
+        {mmAnnotation, u"Нотация партии"},
+        {edGameMessage, u"Сообщение игры"},
+        {mmChat, u"Чат"},
+        {edChat, u"Ввод сообщения в чат"},
+    }};
+    pcMain->tabBar()->setAccessibleName(QStringLiteral("Страницы окна"));
+    for (const auto &[widget, name] : names) {
+        widget->setAccessibleName(QString::fromUtf16(name));
+        if (!widget->toolTip().isEmpty())
+            widget->setAccessibleDescription(widget->toolTip());
+    }
 }
 
 void TMainForm::ConnectHandlers() {

@@ -1,6 +1,8 @@
 #include "PageControl.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 TOwnerDrawnTabBar::TOwnerDrawnTabBar(QWidget *parent) : QTabBar(parent) {
     setDrawBase(false);
@@ -19,6 +21,25 @@ void TOwnerDrawnTabBar::paintEvent(QPaintEvent *) {
         if (OnDrawTab)
             OnDrawTab(painter, index, tabRect(index), index == currentIndex());
     }
+    // Only the keyboard brings the focus to the bar (a press on a tab does not); the shown tab
+    // then says so, as a style frames a control reached by Tab.
+    if (hasFocus() && currentIndex() >= 0) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.state |= QStyle::State_KeyboardFocusChange;
+        focus.rect = tabRect(currentIndex()).adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
+}
+
+void TOwnerDrawnTabBar::focusInEvent(QFocusEvent *event) {
+    QTabBar::focusInEvent(event);
+    update();
+}
+
+void TOwnerDrawnTabBar::focusOutEvent(QFocusEvent *event) {
+    QTabBar::focusOutEvent(event);
+    update();
 }
 
 TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent), Bar(new TOwnerDrawnTabBar(this)) {

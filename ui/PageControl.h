@@ -19,6 +19,8 @@ public:
 protected:
     QSize tabSizeHint(int index) const override;
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 };
 
 class TPageControl : public QTabWidget {

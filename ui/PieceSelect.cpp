@@ -1,6 +1,7 @@
 #include "PieceSelect.h"
 
 #include "Board.h"
+#include "Keyboard.h"
 #include "Pictures.h"
 
 #include <QGuiApplication>
@@ -44,6 +45,10 @@ void TPieceSelectForm::SetupComponents() {
     btKnight = AddPieceButton("btKnight", 50, &TPieceSelectForm::btKnightClick);
     btBishop = AddPieceButton("btBishop", 100, &TPieceSelectForm::btBishopClick);
     btQueen = AddPieceButton("btQueen", 150, &TPieceSelectForm::btQueenClick);
+    btRook->setAccessibleName(QStringLiteral("Ладья"));
+    btKnight->setAccessibleName(QStringLiteral("Конь"));
+    btBishop->setAccessibleName(QStringLiteral("Слон"));
+    btQueen->setAccessibleName(QStringLiteral("Ферзь"));
     // The tool bar is exactly as large as its buttons.
     ToolBar1->setGeometry(17, 48, 4 * PieceButtonSize.width(), PieceButtonSize.height() + 2);
 }
@@ -55,19 +60,27 @@ QToolButton *TPieceSelectForm::AddPieceButton(const char *name, int left,
     button->setGeometry(QRect(QPoint(left, 2), PieceButtonSize));
     button->setIconSize(QSize(PiecePictureSize, PiecePictureSize));
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ClickOnReturn(button);
     connect(button, &QToolButton::clicked, this, handler);
     return button;
 }
 
 std::uint8_t TPieceSelectForm::AskPromotion(std::uint8_t color) {
     ChosenKind = Queen;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    // The dialog comes up on this screen: its pictures are drawn for the screen's scale.
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1;
+    if (ilPieces.isEmpty() || ilPieces.first().devicePixelRatio() != ratio)
+        ilPieces = DialogPictures(ratio);
     const int first = color == Black ? 0 : 4;
     btRook->setIcon(QIcon(ilPieces.value(first)));
     btKnight->setIcon(QIcon(ilPieces.value(first + 1)));
     btBishop->setIcon(QIcon(ilPieces.value(first + 2)));
     btQueen->setIcon(QIcon(ilPieces.value(first + 3)));
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (screen)
         move(screen->availableGeometry().center() - rect().center());
+    // Return, like the close box, gives the queen.
+    btQueen->setFocus();
     exec();
     return ChosenKind;
 }
