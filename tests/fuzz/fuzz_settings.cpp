@@ -74,8 +74,8 @@ void CheckKept(const QByteArray &oldFile, const QByteArray &newFile) {
     qsizetype prefix = 0;
     while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
         ++prefix;
-    if (prefix + 1 == before.size() && before.last().End.isEmpty() &&
-        prefix < after.size() && after[prefix].Text == before.last().Text)
+    if (prefix + 1 == before.size() && before.last().End.isEmpty() && prefix < after.size() &&
+        after[prefix].Text == before.last().Text)
         ++prefix; // the old last line, now with an end
     qsizetype suffix = 0;
     while (suffix < before.size() - prefix && suffix < after.size() - prefix &&

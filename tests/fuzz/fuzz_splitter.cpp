@@ -27,13 +27,15 @@ struct TCuts {
 // 1 to 64 in its low six bits and, in its top bit, a quiet time after that read.
 TCuts TakeCuts(QByteArrayView &input) {
     TCuts cuts;
-    const qsizetype count = input.isEmpty() ? 0 : qMin<qsizetype>(static_cast<unsigned char>(input.front()) % 8, input.size() - 1);
-    for (qsizetype i = 1; i <= count; ++i) {
-        const auto byte = static_cast<unsigned char>(input.at(i));
-        cuts.Sizes.append((byte & 0x3F) + 1);
-        cuts.QuietAfter.append((byte & 0x80) != 0);
+    if (!input.isEmpty()) {
+        const auto count = static_cast<unsigned char>(input.front()) % 8;
+        for (const char c : input.sliced(1).first(qMin<qsizetype>(count, input.size() - 1))) {
+            const auto byte = static_cast<unsigned char>(c);
+            cuts.Sizes.append((byte & 0x3F) + 1);
+            cuts.QuietAfter.append((byte & 0x80) != 0);
+        }
+        input = input.sliced(cuts.Sizes.size() + 1);
     }
-    input = input.sliced(input.isEmpty() ? 0 : count + 1);
     if (cuts.Sizes.isEmpty()) {
         cuts.Sizes.append(input.size() + 1);
         cuts.QuietAfter.append(false);
@@ -90,7 +92,7 @@ void CheckBytes(QByteArrayView stream, const TCuts &cuts) {
     TReads reads;
     qsizetype done = 0;
     for (qsizetype i = 0; done < stream.size(); i = (i + 1) % cuts.Sizes.size()) {
-        reads.append(stream.sliced(done).first(qMin(cuts.Sizes[i], stream.size() - done)).toByteArray());
+        reads.append(stream.sliced(done, qMin(cuts.Sizes[i], stream.size() - done)).toByteArray());
         done += reads.last().size();
         if (cuts.QuietAfter[i] || done == stream.size()) {
             const QByteArray stretch = reads.join();
@@ -188,15 +190,16 @@ private:
     bool GarbageBefore = false; // only garbage and empty lists since the last message
 };
 
+// The script says where the line falls quiet; the cuts give only the read sizes.
 void CheckScript(QByteArrayView stream, const TCuts &cuts) {
     TMessageSplitter splitter;
-    qsizetype size = 0;
+    qsizetype turn = 0; // the cuts go on from stretch to stretch
     for (const TMessages &sent : TScript(stream).Stretches) {
         const QByteArray stretch = sent.join();
         TReads reads;
         for (qsizetype done = 0; done < stretch.size(); done += reads.last().size())
-            reads.append(stretch.sliced(done).first(qMin(cuts.Sizes[size++ % cuts.Sizes.size()],
-                                                         stretch.size() - done)));
+            reads.append(stretch.sliced(
+                done, qMin(cuts.Sizes[turn++ % cuts.Sizes.size()], stretch.size() - done)));
         const TOutcome outcome = Split(splitter, reads);
         FUZZ_CHECK(outcome.All() == sent);
         if (!sent.isEmpty() && sent.last().front() == 'm')
