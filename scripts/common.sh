@@ -9,11 +9,12 @@ KORVALEN_PACKAGES=(
     desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
 )
 
-# Installs the Debian packages that are missing, quietly, with one apt-get update.
+# ensure_packages [more packages...]: installs the Debian packages that are missing (those the
+# build needs and the ones given), quietly, with one apt-get update.
 ensure_packages() {
     local missing=()
     local pkg
-    for pkg in "${KORVALEN_PACKAGES[@]}"; do
+    for pkg in "${KORVALEN_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -25,6 +26,13 @@ ensure_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" update -qq
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${wait[@]}" install -y -qq \
         --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# For scripts/fuzz: clang, and the libFuzzer and sanitizer runtimes of its version, which clang's
+# packages only recommend.
+ensure_fuzz_packages() {
+    ensure_packages clang
+    ensure_packages "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 }
 
 # configure DIR [cmake options...]: configures DIR the first time, and afresh whenever the
