@@ -1,11 +1,12 @@
 #include "Connection.h"
 
+#include "Protocol.h"
+
 #include <QPointer>
 #include <QTcpSocket>
 
 namespace {
 
-constexpr char ChatKindLetter = 'm';
 // Twice the peer's quiet time, so that a late timer or an uneven network still sees the pause.
 constexpr int ChatPauseMs = 2 * TMessageSplitter::QuietTimeMs;
 
@@ -47,7 +48,7 @@ bool TConnection::Write(const QByteArray &message) {
     if (Socket->write(message) != message.size())
         return false;
     Socket->flush();
-    if (message.startsWith(ChatKindLetter))
+    if (message.startsWith(ChatLetter))
         ChatPause.start();
     return true;
 }

@@ -1,6 +1,7 @@
 // The game commands of the control page: new game, hints, help and the take-back.
 #include "Main.h"
 #include "Prompts.h"
+#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -62,7 +63,7 @@ void TMainForm::btHelpClick() {
 }
 
 void TMainForm::btReturnClick() {
-    if (SendNetMessage(QStringLiteral("rQuest"))) {
+    if (SendNetMessage(TakeBackMessage(TTakeBack::Request))) {
         Prompts().ShowMessage(
             this, QMessageBox::Information, QStringLiteral("Отмена последнего хода"),
             QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."), QMessageBox::Ok);

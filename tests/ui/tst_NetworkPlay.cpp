@@ -5,6 +5,7 @@
 #include "BoardGrid.h"
 #include "ClientEndpoint.h"
 #include "Main.h"
+#include "NetSession.h"
 #include "PieceSelect.h"
 #include "ServerEndpoint.h"
 #include "Shape.h"
@@ -899,14 +900,14 @@ void TestNetworkPlay::heldBackDuringPromotion() {
         peer.Write("m  - choose!");
         // The chat line arrives while the dialog is still open; the rest waits.
         waited = QTest::qWaitFor([&] { return !window->mmChat->toPlainText().isEmpty(); }) &&
-                 QTest::qWaitFor([&] { return !window->HeldNetMessages.isEmpty(); }) &&
+                 QTest::qWaitFor([&] { return !window->Session->HeldMessages().isEmpty(); }) &&
                  window->CurrentGame->MoveRecord == BeforePromotion &&
                  window->SelectedSquare == SquareIndex("b7") && window.Prompts().Messages.isEmpty();
         dialog->btKnight->click();
     });
     PressSquare(window.Form(), "b8");
     QVERIFY(waited);
-    QVERIFY(window->HeldNetMessages.isEmpty());
+    QVERIFY(window->Session->HeldMessages().isEmpty());
     QCOMPARE(window->CurrentGame->MoveRecord, afterwards);
     QCOMPARE(window->SelectedSquare, -1);
     QCOMPARE(window.Prompts().Messages.size(), questions);
