@@ -177,15 +177,17 @@ void TMainForm::ReceiveChat(const QString &line) {
     SetAttention(true);
 }
 
-// One question at a time: a request that comes while it is open is dropped, so a peer that
-// repeats it cannot stack boxes the player must close one by one.
+// One question at a time: a request that comes while it is open (or while its attention pass
+// runs) is dropped, so a peer that repeats it cannot stack boxes the player must close one by one.
 void TMainForm::ReceiveTakeBackRequest() {
-    SetAttention(true);
-    if (TakeBackQuestionOpen)
+    if (TakeBackQuestionOpen) {
+        SetAttention(true);
         return;
+    }
     QMessageBox::StandardButton answer = QMessageBox::No;
     {
         const QScopedValueRollback open(TakeBackQuestionOpen, true);
+        SetAttention(true);
         answer = Prompts().ShowMessage(
             this, QMessageBox::Question, TakeBackCaption,
             QStringLiteral("Ваш оппонент предлагает отменить последний ход. \nВы согласны?"),
@@ -202,14 +204,14 @@ void TMainForm::ReceiveTakeBackRequest() {
 // A consent takes back one move whether or not this side asked. Refusals that come while the
 // refusal box is open say nothing new and are dropped.
 void TMainForm::ReceiveTakeBackAnswer(bool consent) {
-    SetAttention(true);
-    if (consent) {
-        TakeBackLastMove();
+    if (consent || TakeBackRefusalOpen) {
+        SetAttention(true);
+        if (consent)
+            TakeBackLastMove();
         return;
     }
-    if (TakeBackRefusalOpen)
-        return;
     const QScopedValueRollback open(TakeBackRefusalOpen, true);
+    SetAttention(true);
     Prompts().ShowMessage(this, QMessageBox::Critical, TakeBackCaption,
                           QStringLiteral("Ваш оппонент отказался отменить последний ход."),
                           QMessageBox::Ok);
