@@ -1,13 +1,18 @@
 #include "Connection.h"
 
+#include "Protocol.h"
+
 #include <QPointer>
 #include <QTcpSocket>
 
 namespace {
 
-constexpr char ChatKindLetter = 'm';
 // Twice the peer's quiet time, so that a late timer or an uneven network still sees the pause.
 constexpr int ChatPauseMs = 2 * TMessageSplitter::QuietTimeMs;
+// Each handler that runs the event loop may start one more delivery inside its own; beyond this
+// many the outer ones take the rest in order, so however much a peer sends, the stack stays
+// bounded.
+constexpr int MaxNestedDeliveries = 32;
 
 } // namespace
 
@@ -47,7 +52,7 @@ bool TConnection::Write(const QByteArray &message) {
     if (Socket->write(message) != message.size())
         return false;
     Socket->flush();
-    if (message.startsWith(ChatKindLetter))
+    if (message.startsWith(ChatLetter))
         ChatPause.start();
     return true;
 }
@@ -106,11 +111,22 @@ void TConnection::ScheduleDelivery() {
 }
 
 // Messages wait in a member queue: a nested delivery takes the next one in order, and nothing
-// more is handed on once the connection has been closed from this side.
+// more is handed on once the connection has been closed from this side. The next one is due
+// before a message is handed on, so a handler that runs the event loop (a message box) sees the
+// messages behind it inside, whether they came in the same read or later.
 void TConnection::Deliver() {
+    if (NestedDeliveries >= MaxNestedDeliveries)
+        return;
     const QPointer<TConnection> alive(this);
-    while (alive && !Finished && !Undelivered.isEmpty())
-        emit MessageReceived(Undelivered.takeFirst());
+    ++NestedDeliveries; // not a scoped guard: a handler may end this connection for good
+    while (alive && !Finished && !Undelivered.isEmpty()) {
+        const QByteArray message = Undelivered.takeFirst();
+        if (!Undelivered.isEmpty())
+            ScheduleDelivery();
+        emit MessageReceived(message);
+    }
+    if (alive)
+        --NestedDeliveries;
     if (alive && !Finished && PeerGone)
         Finish();
 }

@@ -52,6 +52,7 @@ private:
     QList<QByteArray> Held;        // sent during the pause after a chat line
     QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
+    int NestedDeliveries = 0; // deliveries running one inside another
     bool PeerGone = false; // Closed() follows the last undelivered message
     bool Finished = false;
 };

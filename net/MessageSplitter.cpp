@@ -1,15 +1,22 @@
 #include "MessageSplitter.h"
 
+#include "Protocol.h"
+
 #include <QByteArrayView>
-#include <array>
+#include <iterator>
 
 namespace {
 
 enum class TAnswer { No, Maybe, Yes };
 
-constexpr std::array<QByteArrayView, 3> TakeBackMessages{"rQuest", "rYes", "rNo"};
-constexpr QByteArrayView TakeBackConsent{"rYes"};
-constexpr QByteArrayView ChatPrefix{"  - "};
+// The protocol's texts are plain ASCII, so their Latin-1 bytes are the bytes on the wire.
+constexpr QByteArrayView Bytes(QLatin1String text) {
+    return {text.data(), text.size()};
+}
+
+constexpr QByteArrayView TakeBackConsent = Bytes(TakeBackConsentMessage);
+constexpr QByteArrayView ChatPrefix = Bytes(ChatLinePrefix);
+constexpr char KindsAfterEmptyList[] = {SelectionLetter, ChatLetter, TakeBackLetter};
 
 bool IsLower(char c) {
     return c >= 'a' && c <= 'z';
@@ -33,7 +40,8 @@ bool IsProperPrefix(QByteArrayView rest, QByteArrayView whole) {
 // follows, it is the selection, so no message is made of the letters of two.
 TAnswer TakeBackAt(QByteArrayView rest, bool final, qsizetype *length) {
     bool partial = false;
-    for (const QByteArrayView message : TakeBackMessages) {
+    for (const QLatin1String text : TakeBackMessages) {
+        const QByteArrayView message = Bytes(text);
         if (rest.startsWith(message)) {
             if (message == TakeBackConsent && rest.size() == message.size() && !final)
                 return TAnswer::Maybe;
@@ -57,22 +65,23 @@ TAnswer WellFormedStart(QByteArrayView data, qsizetype p, bool final) {
     const TAnswer tooShort = final ? TAnswer::No : TAnswer::Maybe;
     qsizetype length = 0;
     switch (rest.front()) {
-    case 'r':
+    case TakeBackLetter:
         return TakeBackAt(rest, final, &length);
-    case 'm':
+    case ChatLetter:
         if (payload.startsWith(ChatPrefix))
             return TAnswer::Yes;
         return IsProperPrefix(payload, ChatPrefix) ? tooShort : TAnswer::No;
-    case 's':
+    case SelectionLetter:
         if (payload.isEmpty())
             return tooShort;
         return StartsSelection(payload.front()) ? TAnswer::Yes : TAnswer::No;
-    case 'l':
+    case MoveListLetter:
         if (payload.isEmpty())
             return final ? TAnswer::Yes : TAnswer::Maybe;
         if (IsDigit(payload.front()))
             return TAnswer::Yes;
-        if (QByteArrayView("smr").contains(payload.front()))
+        if (QByteArrayView(KindsAfterEmptyList, std::size(KindsAfterEmptyList))
+                .contains(payload.front()))
             return WellFormedStart(data, p + 1, final);
         return TAnswer::No;
     default:
@@ -137,15 +146,15 @@ std::optional<qsizetype> TMessageSplitter::CurrentEnd(bool final) {
 std::optional<qsizetype> TMessageSplitter::ClassifyCurrent(bool final) {
     const char kind = Pending.at(Start);
     Scan = Start + 1;
-    if (kind == 'l' || kind == 's') {
+    if (kind == MoveListLetter || kind == SelectionLetter) {
         Current = TKind::ListOrSelection;
         return ListEnd(final);
     }
-    if (kind == 'm') {
+    if (kind == ChatLetter) {
         Current = TKind::Chat;
         return CurrentEnd(final);
     }
-    if (kind == 'r') {
+    if (kind == TakeBackLetter) {
         qsizetype length = 0;
         const TAnswer answer = TakeBackAt(QByteArrayView(Pending).sliced(Start), final, &length);
         if (answer == TAnswer::Yes)
@@ -170,10 +179,10 @@ std::optional<qsizetype> TMessageSplitter::ListEnd(bool final) {
 // (an echo of an empty record, then a press); the run is passed over once, not once per read.
 std::optional<qsizetype> TMessageSplitter::GarbageEnd(bool final) {
     for (; Scan < Pending.size(); ++Scan) {
-        const bool emptyList = Pending.at(Scan) == 'l';
+        const bool emptyList = Pending.at(Scan) == MoveListLetter;
         if (emptyList && RunStart < 0)
             RunStart = Scan;
-        if (emptyList && Scan + 1 < Pending.size() && Pending.at(Scan + 1) == 'l')
+        if (emptyList && Scan + 1 < Pending.size() && Pending.at(Scan + 1) == MoveListLetter)
             continue;
         const TAnswer start = WellFormedStart(Pending, Scan, final);
         if (start == TAnswer::Yes)

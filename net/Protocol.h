@@ -6,12 +6,18 @@
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
-inline constexpr QChar MoveListKind = u'l';
-inline constexpr QChar SelectionKind = u's';
-inline constexpr QChar ChatKind = u'm';
-inline constexpr QChar TakeBackKind = u'r';
+// The kind letters as the bytes on the wire and as the first character of a decoded message.
+inline constexpr char MoveListLetter = 'l';
+inline constexpr char SelectionLetter = 's';
+inline constexpr char ChatLetter = 'm';
+inline constexpr char TakeBackLetter = 'r';
+inline constexpr QChar MoveListKind{char16_t{MoveListLetter}};
+inline constexpr QChar SelectionKind{char16_t{SelectionLetter}};
+inline constexpr QChar ChatKind{char16_t{ChatLetter}};
+inline constexpr QChar TakeBackKind{char16_t{TakeBackLetter}};
 
 // Entries of a move list are joined with this, and nothing else.
 inline constexpr QChar MoveListSeparator = u'|';
@@ -21,6 +27,8 @@ inline constexpr QLatin1String ChatLinePrefix{"  - "};
 inline constexpr QLatin1String TakeBackRequestMessage{"rQuest"};
 inline constexpr QLatin1String TakeBackConsentMessage{"rYes"};
 inline constexpr QLatin1String TakeBackRefusalMessage{"rNo"};
+inline constexpr std::array<QLatin1String, 3> TakeBackMessages{
+    TakeBackRequestMessage, TakeBackConsentMessage, TakeBackRefusalMessage};
 
 inline constexpr int NoSelection = -1;
 // The longest text the chat entry takes: one line is one send, well inside one read.

@@ -2,11 +2,10 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
-#include "ClientEndpoint.h"
+#include "NetSession.h"
 #include "PageControl.h"
 #include "Pictures.h"
 #include "Prompts.h"
-#include "ServerEndpoint.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -20,8 +19,9 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(folder), InstalledHelpFile(QString::fromUtf8(KORVALEN_INSTALLED_HELP)),
-      IsForeground([this] { return WindowIsActive(); }),
-      AlertDesktop([this] { QApplication::alert(this); }), ilPieces(BoardPictures()),
+      Session(new TNetSession(this)), IsForeground([this] { return WindowIsActive(); }),
+      AlertDesktop([this] { QApplication::alert(this); }), ClientSocket(&Session->Client()),
+      ServerSocket(&Session->Server()), ilPieces(BoardPictures()),
       PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
     UsePixelRatio(dgBoard->devicePixelRatioF());
@@ -34,11 +34,10 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
     tmConnect->start();
 }
 
-// The endpoints end with the window's children; no notification of theirs may reach a window
-// that is half gone.
+// The session ends with the window's children; no notification of its may reach a window that
+// is half gone.
 TMainForm::~TMainForm() {
-    ClientSocket->disconnect(this);
-    ServerSocket->disconnect(this);
+    Session->disconnect(this);
 }
 
 void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {

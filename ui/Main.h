@@ -31,6 +31,7 @@ class QTimer;
 class TBoardGrid;
 struct TBadEntry;
 class TClientEndpoint;
+class TNetSession;
 class TPageControl;
 class TPieceSelectForm;
 class TPrompts;
@@ -103,9 +104,8 @@ public:
     // ---- Network --------------------------------------------------------------------------
     // The settings file, found once at start-up.
     QString IniFileName;
-    // Received messages that wait until the promotion dialog has closed and its move has
-    // been played, oldest first.
-    QStringList HeldNetMessages;
+    // The network side of the window: endpoints, role, sending and receiving; created first.
+    TNetSession *const Session;
     // Whether the program is in the foreground as far as this window is concerned: it, or a
     // dialog of its own, is the active window. Tests replace it, since an off-screen window
     // may or may not become active.
@@ -172,8 +172,8 @@ public:
     QPlainTextEdit *mmChat = nullptr;
     QLineEdit *edChat = nullptr;
     QTimer *tmFlicker = nullptr;
-    TClientEndpoint *ClientSocket = nullptr;
-    TServerEndpoint *ServerSocket = nullptr;
+    TClientEndpoint *const ClientSocket; // the session's endpoints
+    TServerEndpoint *const ServerSocket;
     QTimer *tmConnect = nullptr;
     TPieceSelectForm *PieceSelectForm = nullptr;
     QList<QPixmap> ilPieces; // the twelve board pictures
@@ -197,13 +197,13 @@ private:
     void ApplyNetworkSettings();
     void SaveConnectionSettings();
     std::uint8_t AskPromotionPiece(std::uint8_t color);
-    bool WaitsForPromotion(QChar kind) const;
     void HandleHeldNetMessages();
-    void DispatchNetMessage(const QString &text);
-    void ReceiveMoveList(const QString &payload);
-    void ReceiveSelection(const QString &payload);
-    void ReceiveChat(const QString &payload);
-    void ReceiveTakeBack(const QString &payload);
+    void ReceiveMoveList(const QStringList &received);
+    void AnswerWithRecord();
+    void ReceiveSelection(int square);
+    void ReceiveChat(const QString &line);
+    void ReceiveTakeBackRequest();
+    void ReceiveTakeBackAnswer(bool consent);
     void TakeBackLastMove();
     bool WindowIsActive() const;
     QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
@@ -217,6 +217,8 @@ private:
 
     std::unique_ptr<TPrompts> PromptsObject;
     bool InFormPaint = false;
-    bool PromotionDialogOpen = false;
-    bool HandlingHeldNetMessages = false;
+    bool PromotionDialogOpen = false; // a move waits for its promotion piece
+    // At most one take-back box of each kind is open; repeats that come meanwhile are dropped.
+    bool TakeBackQuestionOpen = false;
+    bool TakeBackRefusalOpen = false;
 };

@@ -3,6 +3,7 @@
 #include "BoardGrid.h"
 #include "Main.h"
 #include "Pictures.h"
+#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -143,8 +144,8 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
         }
     }
     DrawBoard();
-    SendNetMessage(QStringLiteral("l") + CurrentGame->MoveRecord.join(RecordSeparator));
-    SendNetMessage(QStringLiteral("s") + QString::number(SelectedSquare));
+    SendNetMessage(MoveListMessage(CurrentGame->MoveRecord));
+    SendNetMessage(SelectionMessage(SelectedSquare));
 }
 
 void TMainForm::tmFlickerTimer() {

@@ -3,6 +3,7 @@
 #include "Main.h"
 #include "PageControl.h"
 #include "Prompts.h"
+#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -65,7 +66,7 @@ void TMainForm::btHelpClick() {
 }
 
 void TMainForm::btReturnClick() {
-    if (SendNetMessage(QStringLiteral("rQuest"))) {
+    if (SendNetMessage(TakeBackMessage(TTakeBack::Request))) {
         Prompts().ShowMessage(
             this, QMessageBox::Information, QStringLiteral("Отмена последнего хода"),
             QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."), QMessageBox::Ok);

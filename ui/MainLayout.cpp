@@ -1,14 +1,12 @@
 // The main window's layout: its components at their places, the tab order, the handlers
 // wired to them and the owner-drawn tabs.
 #include "BoardGrid.h"
-#include "ClientEndpoint.h"
 #include "Keyboard.h"
 #include "Main.h"
 #include "PageControl.h"
 #include "Pictures.h"
 #include "PieceSelect.h"
 #include "Protocol.h"
-#include "ServerEndpoint.h"
 #include "Shape.h"
 
 #include <QApplication>
@@ -107,10 +105,6 @@ void TMainForm::SetupComponents() {
     tmFlicker->setObjectName(QStringLiteral("tmFlicker"));
     tmFlicker->setInterval(FlickerInterval);
 
-    ClientSocket = new TClientEndpoint(this);
-    ClientSocket->setObjectName(QStringLiteral("ClientSocket"));
-    ServerSocket = new TServerEndpoint(this);
-    ServerSocket->setObjectName(QStringLiteral("ServerSocket"));
     tmConnect = new QTimer(this);
     tmConnect->setObjectName(QStringLiteral("tmConnect"));
     tmConnect->setInterval(ConnectInterval);

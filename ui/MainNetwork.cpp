@@ -1,12 +1,12 @@
-// The main window's network play: the settings file, the two connection roles, the messages
-// that keep the two games in step, the chat, the negotiated take-back and the attention marker.
-#include "ClientEndpoint.h"
+// The main window's network play: the roles chosen with the radio buttons, the indicator and
+// the chat entry, and what a message from the peer does to the game (the longer record wins),
+// the negotiated take-back and the attention marker. The session does the networking.
 #include "Main.h"
+#include "NetSession.h"
 #include "PieceSelect.h"
 #include "Prompts.h"
 #include "Protocol.h"
 #include "Record.h"
-#include "ServerEndpoint.h"
 #include "Settings.h"
 #include "Shape.h"
 #include "TextCodec.h"
@@ -17,19 +17,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
-#include <optional>
 #include <utility>
 
 namespace {
-
-// After every send the event loop runs this many passes before the sender goes on.
-constexpr int PumpPassesPerSend = 10000;
-// Given to both endpoints when the stored port is not a usable port number: neither endpoint
-// ever opens with it (port 0 would have the server listen on a port that no client knows).
-constexpr int UnusablePort = -1;
 
 QColor ConnectedColor() {
     return {0, 128, 0};
@@ -39,15 +33,6 @@ QColor DisconnectedColor() {
 }
 
 const QString TakeBackCaption = QStringLiteral("Отмена последнего хода");
-
-// The stored port as a number, when it is one that an endpoint can open with.
-std::optional<int> PortNumber(const QString &text) {
-    bool converts = false;
-    const int port = text.trimmed().toInt(&converts, 10);
-    if (!converts || port < 1 || port > 65535)
-        return std::nullopt;
-    return port;
-}
 
 } // namespace
 
@@ -60,13 +45,14 @@ void TMainForm::ConnectNetworkHandlers() {
     connect(edServerIP, &QLineEdit::textChanged, this, &TMainForm::edServerIPChange);
     connect(tmConnect, &QTimer::timeout, this, &TMainForm::tmConnectTimer);
 
-    connect(ClientSocket, &TClientEndpoint::ConnectionOpened, this, &TMainForm::ConnectionOpened);
-    connect(ServerSocket, &TServerEndpoint::ConnectionOpened, this, &TMainForm::ConnectionOpened);
-    connect(ClientSocket, &TClientEndpoint::ConnectionClosed, this, &TMainForm::ConnectionClosed);
-    connect(ServerSocket, &TServerEndpoint::ConnectionClosed, this, &TMainForm::ConnectionClosed);
-    const auto received = [this](const QByteArray &bytes) { HandleNetMessage(DecodeText(bytes)); };
-    connect(ClientSocket, &TClientEndpoint::MessageReceived, this, received);
-    connect(ServerSocket, &TServerEndpoint::MessageReceived, this, received);
+    connect(Session, &TNetSession::ConnectionOpened, this, &TMainForm::ConnectionOpened);
+    connect(Session, &TNetSession::ConnectionClosed, this, &TMainForm::ConnectionClosed);
+    connect(Session, &TNetSession::MoveListReceived, this, &TMainForm::ReceiveMoveList);
+    connect(Session, &TNetSession::SelectionReceived, this, &TMainForm::ReceiveSelection);
+    connect(Session, &TNetSession::ChatReceived, this, &TMainForm::ReceiveChat);
+    connect(Session, &TNetSession::TakeBackRequested, this, &TMainForm::ReceiveTakeBackRequest);
+    connect(Session, &TNetSession::TakeBackAnswered, this, &TMainForm::ReceiveTakeBackAnswer);
+    connect(Session, &TNetSession::TakeBackNotUnderstood, this, [this] { SetAttention(true); });
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -78,19 +64,12 @@ void TMainForm::ConnectNetworkHandlers() {
 // Reads the settings file and applies it; no endpoint is opened here.
 void TMainForm::ApplyNetworkSettings() {
     IniFileName = SettingsFilePath(ProgramFolder);
-
-    const int port = PortNumber(ReadSetting(IniFileName, NetworkSection, PortKey, DefaultPort))
-                         .value_or(UnusablePort);
-    ServerSocket->SetPort(port);
-    ClientSocket->SetPort(port);
-
-    edServerIP->setText(ReadSetting(IniFileName, NetworkSection, ServerIPKey, DefaultServerIP));
-
-    const bool asClient = ReadSetting(IniFileName, NetworkSection, LastConnectAsKey,
-                                      DefaultLastConnectAs) == QLatin1String("Client");
+    const TNetSession::TSettings settings = TNetSession::ReadSettings(IniFileName);
+    Session->SetPort(settings.Port);
+    edServerIP->setText(settings.Address);
     {
         const QSignalBlocker quiet(rbAsClient); // the role is applied once, below
-        (asClient ? rbAsClient : rbAsServer)->setChecked(true);
+        (settings.Role == TNetSession::TRole::Client ? rbAsClient : rbAsServer)->setChecked(true);
     }
     rbAsClientClick();
 }
@@ -98,29 +77,18 @@ void TMainForm::ApplyNetworkSettings() {
 // ---- Connection roles -------------------------------------------------------------------------
 
 void TMainForm::rbAsClientClick() {
-    ClientSocket->Close();
-    ServerSocket->Close();
     const bool asClient = rbAsClient->isChecked();
+    Session->SetRole(asClient ? TNetSession::TRole::Client : TNetSession::TRole::Server);
     edServerIP->setEnabled(asClient);
     ShowAsUsable(edServerIP, asClient);
 }
 
-// Keeps the endpoint of the chosen role open; a failed attempt is simply repeated next time.
 void TMainForm::tmConnectTimer() {
-    if (rbAsClient->isChecked()) {
-        ServerSocket->Close();
-        if (!ClientSocket->Active())
-            ClientSocket->Open();
-    } else {
-        ClientSocket->Close();
-        if (!ServerSocket->Active())
-            ServerSocket->Open();
-    }
+    Session->KeepOpen();
 }
 
 void TMainForm::edServerIPChange() {
-    ClientSocket->Close();
-    ClientSocket->SetAddress(edServerIP->text());
+    Session->SetAddress(edServerIP->text());
 }
 
 void TMainForm::ConnectionOpened() {
@@ -137,97 +105,40 @@ void TMainForm::ConnectionClosed() {
     ShowAsUsable(edChat, false);
 }
 
-// The file keeps the combination with which the last connection came about. The first write
-// that fails is reported and the rest are skipped; the connection stays up.
+// The first write that fails is reported and the rest are skipped; the connection stays up.
 void TMainForm::SaveConnectionSettings() {
-    QList<std::pair<QString, QString>> settings = {
-        {PortKey, QString::number(ServerSocket->Port())}};
-    if (rbAsClient->isChecked()) {
-        settings.append({ServerIPKey, edServerIP->text()});
-        settings.append({LastConnectAsKey, QStringLiteral("Client")});
-    } else {
-        settings.append({LastConnectAsKey, QStringLiteral("Server")});
-    }
-    for (const auto &[key, value] : settings) {
-        QString error;
-        if (!WriteSetting(IniFileName, NetworkSection, key, value, &error)) {
-            Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
-                                  QMessageBox::Ok);
-            return;
-        }
-    }
+    QString error;
+    if (!Session->WriteSettings(IniFileName, &error))
+        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
+                              QMessageBox::Ok);
 }
 
 // ---- Sending and receiving ----------------------------------------------------------------------
 
 bool TMainForm::SendNetMessage(const QString &text) {
-    const QByteArray bytes = EncodeText(text);
-    bool handedOver = false;
-    if (rbAsServer->isChecked() && ServerSocket->Active())
-        handedOver = ServerSocket->Send(bytes); // false while no connection has been accepted
-    else if (rbAsClient->isChecked() && ClientSocket->Active())
-        handedOver = ClientSocket->Send(bytes);
-    if (!handedOver)
-        return false;
-    for (int pass = 0; pass < PumpPassesPerSend; ++pass)
-        QCoreApplication::processEvents();
-    return true;
-}
-
-// The promotion dialog runs the event loop in the middle of a move: a message that would
-// replay, undo or select on the game then waits until the move has been played. Once some
-// wait, the later ones queue behind them so that the order is kept.
-bool TMainForm::WaitsForPromotion(QChar kind) const {
-    if (kind != MoveListKind && kind != SelectionKind && kind != TakeBackKind)
-        return false;
-    return PromotionDialogOpen || !HeldNetMessages.isEmpty();
-}
-
-std::uint8_t TMainForm::AskPromotionPiece(std::uint8_t color) {
-    PromotionDialogOpen = true;
-    const std::uint8_t kind = PieceSelectForm->AskPromotion(color);
-    PromotionDialogOpen = false;
-    // The move is finished as soon as the caller regains control; held messages follow then
-    // (the board press handles them at once, any other caller at the next pass of the loop).
-    QMetaObject::invokeMethod(this, &TMainForm::HandleHeldNetMessages, Qt::QueuedConnection);
-    return kind;
-}
-
-void TMainForm::HandleHeldNetMessages() {
-    // An outer call further up the stack is still taking them in order.
-    if (HandlingHeldNetMessages)
-        return;
-    HandlingHeldNetMessages = true;
-    while (!PromotionDialogOpen && !HeldNetMessages.isEmpty())
-        DispatchNetMessage(HeldNetMessages.takeFirst());
-    HandlingHeldNetMessages = false;
+    return Session->Send(text);
 }
 
 void TMainForm::HandleNetMessage(const QString &text) {
-    if (WaitsForPromotion(SplitMessage(text).Kind)) {
-        HeldNetMessages.append(text);
-        return;
-    }
-    DispatchNetMessage(text);
+    Session->HandleMessage(text);
 }
 
-void TMainForm::DispatchNetMessage(const QString &text) {
-    const TNetMessage message = SplitMessage(text);
-    if (message.Kind == MoveListKind)
-        ReceiveMoveList(message.Payload);
-    else if (message.Kind == SelectionKind)
-        ReceiveSelection(message.Payload);
-    else if (message.Kind == ChatKind)
-        ReceiveChat(message.Payload);
-    else if (message.Kind == TakeBackKind)
-        ReceiveTakeBack(message.Payload);
-    // Anything else (an empty text included) is not a message of ours and changes nothing.
+// The promotion dialog runs the event loop in the middle of a move: what the peer sends that
+// would act on the game waits until the move has been played (the board press handles it at
+// once, any other caller at the next pass of the loop).
+std::uint8_t TMainForm::AskPromotionPiece(std::uint8_t color) {
+    const TNetSession::THoldBack hold(*Session);
+    const QScopedValueRollback<bool> asking(PromotionDialogOpen, true);
+    return PieceSelectForm->AskPromotion(color);
+}
+
+void TMainForm::HandleHeldNetMessages() {
+    Session->HandleHeldMessages();
 }
 
 // The longer record wins. Every call below that runs the event loop may change the game, so
 // CurrentGame is read afresh after each.
-void TMainForm::ReceiveMoveList(const QString &payload) {
-    const QStringList received = ParseMoveList(payload);
+void TMainForm::ReceiveMoveList(const QStringList &received) {
     const qsizetype localCount = CurrentGame->MoveRecord.size();
     if (received.size() > localCount) {
         // A list that does not replay must not cost the player the game on the board; and no
@@ -243,53 +154,68 @@ void TMainForm::ReceiveMoveList(const QString &payload) {
         DrawBoard();
         RefreshNotation();
         SetAttention(true);
-        SendNetMessage(MoveListMessage(CurrentGame->MoveRecord));
+        AnswerWithRecord();
     } else if (received.size() < localCount) {
-        SendNetMessage(MoveListMessage(CurrentGame->MoveRecord));
+        AnswerWithRecord();
     }
 }
 
-void TMainForm::ReceiveSelection(const QString &payload) {
+// Several lists that arrive during one answer all get that answer, not one each.
+void TMainForm::AnswerWithRecord() {
+    Session->SendAnswer(MoveListMessage(CurrentGame->MoveRecord));
+}
+
+void TMainForm::ReceiveSelection(int square) {
     const int previous = SelectedSquare;
-    SelectedSquare = ParseSelection(payload);
+    SelectedSquare = square;
     // A piece that stopped bobbing comes to rest instead of staying lifted.
     if (previous != SelectedSquare)
         DrawSquare(previous, false);
 }
 
-void TMainForm::ReceiveChat(const QString &payload) {
-    mmChat->appendPlainText(payload); // plain text, never markup
+void TMainForm::ReceiveChat(const QString &line) {
+    mmChat->appendPlainText(line); // plain text, never markup
     SetAttention(true);
 }
 
-void TMainForm::ReceiveTakeBack(const QString &payload) {
-    SetAttention(true);
-    const std::optional<TTakeBack> takeBack = ParseTakeBack(payload);
-    if (!takeBack)
+// One question at a time: a request that comes while it is open (or while its attention pass
+// runs) is dropped, so a peer that repeats it cannot stack boxes the player must close one by one.
+void TMainForm::ReceiveTakeBackRequest() {
+    if (TakeBackQuestionOpen) {
+        SetAttention(true);
         return;
-    switch (*takeBack) {
-    case TTakeBack::Request: {
-        const QMessageBox::StandardButton answer = Prompts().ShowMessage(
+    }
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    {
+        const QScopedValueRollback open(TakeBackQuestionOpen, true);
+        SetAttention(true);
+        answer = Prompts().ShowMessage(
             this, QMessageBox::Question, TakeBackCaption,
             QStringLiteral("Ваш оппонент предлагает отменить последний ход. \nВы согласны?"),
             QMessageBox::Yes | QMessageBox::No);
-        if (answer == QMessageBox::Yes) {
-            if (SendNetMessage(TakeBackMessage(TTakeBack::Consent)))
-                TakeBackLastMove();
-        } else {
-            SendNetMessage(TakeBackMessage(TTakeBack::Refusal));
-        }
-        break;
     }
-    case TTakeBack::Consent:
-        TakeBackLastMove();
-        break;
-    case TTakeBack::Refusal:
-        Prompts().ShowMessage(this, QMessageBox::Critical, TakeBackCaption,
-                              QStringLiteral("Ваш оппонент отказался отменить последний ход."),
-                              QMessageBox::Ok);
-        break;
+    if (answer == QMessageBox::Yes) {
+        if (SendNetMessage(TakeBackMessage(TTakeBack::Consent)))
+            TakeBackLastMove();
+    } else {
+        SendNetMessage(TakeBackMessage(TTakeBack::Refusal));
     }
+}
+
+// A consent takes back one move whether or not this side asked. Refusals that come while the
+// refusal box is open say nothing new and are dropped.
+void TMainForm::ReceiveTakeBackAnswer(bool consent) {
+    if (consent || TakeBackRefusalOpen) {
+        SetAttention(true);
+        if (consent)
+            TakeBackLastMove();
+        return;
+    }
+    const QScopedValueRollback open(TakeBackRefusalOpen, true);
+    SetAttention(true);
+    Prompts().ShowMessage(this, QMessageBox::Critical, TakeBackCaption,
+                          QStringLiteral("Ваш оппонент отказался отменить последний ход."),
+                          QMessageBox::Ok);
 }
 
 void TMainForm::TakeBackLastMove() {
@@ -304,7 +230,7 @@ void TMainForm::edChatKeyDown(int key, Qt::KeyboardModifiers) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
     const QString line = ChatLine(edChat->text());
-    if (!SendNetMessage(QString(ChatKind) + line))
+    if (!SendNetMessage(ChatMessage(edChat->text())))
         return;
     // The log shows the line as the peer sees it: a character that the wire's code page lacks
     // arrived there as "?".

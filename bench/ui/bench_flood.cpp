@@ -1,7 +1,8 @@
 // Figures for the window under a hostile peer: while a peer floods the server window with
 // 1000 messages a second (byte garbage, move lists shorter than the game, or a mix), presses
 // on the board arrive as a person's would, queued behind whatever the window is doing. The
-// figure is the time from a press entering the queue until the board handles it.
+// figure is the time from a press entering the queue until the board handles it; besides it,
+// how far behind the window still was when the flood ended, and how many lists it sent back.
 #include "BenchSupport.h"
 #include "Main.h"
 #include "Record.h"
@@ -75,6 +76,14 @@ QByteArray FloodMessage(TFlood flood, int i, QRandomGenerator &random) {
     }
 }
 
+// Reads what the window sent back and drops it; counts the move lists among it (no other byte
+// the window sends is an "l").
+void Drain(int socketFd, std::vector<char> &sink, std::atomic<int> *lists) {
+    ssize_t got = 0;
+    while ((got = ::recv(socketFd, sink.data(), sink.size(), MSG_DONTWAIT)) > 0)
+        *lists += int(std::count(sink.data(), sink.data() + got, 'l'));
+}
+
 // Delivered on the GUI thread when the event loop gets to it; presses the board then.
 class TQueuedPress : public QEvent {
 public:
@@ -108,7 +117,8 @@ private:
 
 // The peer: a plain socket on a thread of its own, so that it keeps writing however busy the
 // window is; what the window sends back is read and dropped.
-void Flood(quint16 port, TFlood flood, TPresser *presser, std::atomic<int> *posted) {
+void Flood(quint16 port, TFlood flood, TPresser *presser, std::atomic<int> *posted,
+           std::atomic<int> *lists) {
     const int socketFd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -127,8 +137,7 @@ void Flood(quint16 port, TFlood flood, TPresser *presser, std::atomic<int> *post
         const QByteArray message = FloodMessage(flood, i, random);
         if (::send(socketFd, message.constData(), message.size(), MSG_NOSIGNAL) < 0)
             break;
-        while (::recv(socketFd, sink.data(), sink.size(), MSG_DONTWAIT) > 0) {
-        }
+        Drain(socketFd, sink, lists);
         if (i % PressEveryMessages == 0) {
             QCoreApplication::postEvent(presser, new TQueuedPress(TClock::now()));
             ++*posted;
@@ -139,8 +148,7 @@ void Flood(quint16 port, TFlood flood, TPresser *presser, std::atomic<int> *post
     // Stays connected until the window has caught up, as a peer that merely went quiet.
     while (presser->WaitedMs.size() < static_cast<std::size_t>(posted->load()) &&
            TClock::now() < next + std::chrono::milliseconds(GiveUpMs)) {
-        while (::recv(socketFd, sink.data(), sink.size(), MSG_DONTWAIT) > 0) {
-        }
+        Drain(socketFd, sink, lists);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::close(socketFd);
@@ -159,7 +167,8 @@ void PressDuringFlood(benchmark::State &state, TFlood flood) {
     for (auto _ : state) {
         TPresser presser(window.Form);
         std::atomic<int> posted = 0;
-        std::thread peer(Flood, port, flood, &presser, &posted);
+        std::atomic<int> lists = 0;
+        std::thread peer(Flood, port, flood, &presser, &posted, &lists);
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < FloodSeconds * 1000 ||
@@ -176,6 +185,8 @@ void PressDuringFlood(benchmark::State &state, TFlood flood) {
         // How far behind the flood the window was when the peer stopped.
         state.counters["behind_ms"] = double(clock.elapsed() - FloodSeconds * 1000);
         state.counters["lost"] = double(posted.load() - int(waited.size()));
+        // Move lists sent back: one per press, and the answers to the flood.
+        state.counters["lists_back"] = double(lists.load());
         if (!waited.empty()) {
             state.counters["median_ms"] = waited.at(waited.size() / 2);
             state.counters["p90_ms"] = waited.at(waited.size() * 9 / 10);

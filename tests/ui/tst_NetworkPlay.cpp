@@ -5,6 +5,7 @@
 #include "BoardGrid.h"
 #include "ClientEndpoint.h"
 #include "Main.h"
+#include "NetSession.h"
 #include "PieceSelect.h"
 #include "ServerEndpoint.h"
 #include "Shape.h"
@@ -152,6 +153,29 @@ QString MoveList(const QStringList &entries) {
     return u'l' + entries.join(u'|');
 }
 
+// Boxes that stay open a while, as a person takes time to close them: the event loop runs
+// inside, so whatever the peer sends meanwhile is handled while the box is up.
+class TModalPrompts : public TScriptedPrompts {
+public:
+    QMessageBox::StandardButton ShowMessage(QWidget *parent, QMessageBox::Icon icon,
+                                            const QString &caption, const QString &text,
+                                            QMessageBox::StandardButtons buttons) override {
+        const QMessageBox::StandardButton answer =
+            TScriptedPrompts::ShowMessage(parent, icon, caption, text, buttons);
+        QTest::qWait(Settle);
+        return answer;
+    }
+};
+
+// Knights out and back, as many moves as asked.
+QStringList KnightGame(int moves) {
+    static const QStringList dance = {"1>18", "57>42", "18>1", "42>57"};
+    QStringList game;
+    for (int i = 0; i < moves; ++i)
+        game.append(dance.at(i % dance.size()));
+    return game;
+}
+
 } // namespace
 
 class TestNetworkPlay : public QObject {
@@ -197,6 +221,10 @@ private slots:
     void unknownMessages();
     void heldBackDuringPromotion_data();
     void heldBackDuringPromotion();
+    void floodOfTakeBackMessages_data();
+    void floodOfTakeBackMessages();
+    void floodOfShorterLists_data();
+    void floodOfShorterLists();
 };
 
 // ---- Settings and roles -----------------------------------------------------------------------
@@ -899,19 +927,93 @@ void TestNetworkPlay::heldBackDuringPromotion() {
         peer.Write("m  - choose!");
         // The chat line arrives while the dialog is still open; the rest waits.
         waited = QTest::qWaitFor([&] { return !window->mmChat->toPlainText().isEmpty(); }) &&
-                 QTest::qWaitFor([&] { return !window->HeldNetMessages.isEmpty(); }) &&
+                 QTest::qWaitFor([&] { return !window->Session->HeldMessages().isEmpty(); }) &&
                  window->CurrentGame->MoveRecord == BeforePromotion &&
                  window->SelectedSquare == SquareIndex("b7") && window.Prompts().Messages.isEmpty();
         dialog->btKnight->click();
     });
     PressSquare(window.Form(), "b8");
     QVERIFY(waited);
-    QVERIFY(window->HeldNetMessages.isEmpty());
+    QVERIFY(window->Session->HeldMessages().isEmpty());
     QCOMPARE(window->CurrentGame->MoveRecord, afterwards);
     QCOMPARE(window->SelectedSquare, -1);
     QCOMPARE(window.Prompts().Messages.size(), questions);
     // The held messages are answered first, then the press sends its list and selection.
     QCOMPARE(peer.Take(), answer + MoveList(afterwards).toLatin1() + "s-1");
+}
+
+// ---- A flooding peer ---------------------------------------------------------------------------
+
+void TestNetworkPlay::floodOfTakeBackMessages_data() {
+    QTest::addColumn<QByteArray>("message");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("movesLeft"); // of 10
+    // 300 refusals in one write opened 300 boxes, one on top of the other.
+    QTest::newRow("refusals") << QByteArray("rNo") << 1 << QByteArray() << 10;
+    QTest::newRow("requests") << QByteArray("rQuest") << 1 << QByteArray("rNo") << 10;
+    // Every consent still takes back a move, unasked as it is.
+    QTest::newRow("consents") << QByteArray("rYes") << 0 << QByteArray() << 0;
+}
+
+// While a take-back box is open, more messages of its kind are dropped.
+void TestNetworkPlay::floodOfTakeBackMessages() {
+    QFETCH(QByteArray, message);
+    QFETCH(int, boxes);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, movesLeft);
+    TNetWindow window(Settings(FreePort()));
+    auto prompts = std::make_unique<TModalPrompts>();
+    TModalPrompts &shown = *prompts;
+    shown.Answer = QMessageBox::No;
+    window->SetPrompts(std::move(prompts));
+    window->CurrentGame->ReplayMoves(KnightGame(10));
+    TRawPeer peer(window);
+    QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
+    peer.Write(message.repeated(300));
+    QTRY_COMPARE(received.size(), 300);
+    QTest::qWait(2 * Settle);
+    QCOMPARE(shown.Messages.size(), boxes);
+    QCOMPARE(peer.Take(), answer);
+    QCOMPARE(window->CurrentGame->MoveRecord, KnightGame(movesLeft));
+    // The box is closed now: the next one opens again.
+    if (boxes > 0) {
+        peer.Write(message);
+        QTRY_COMPARE(shown.Messages.size(), 2);
+    }
+}
+
+void TestNetworkPlay::floodOfShorterLists_data() {
+    QTest::addColumn<bool>("oneWrite");
+    QTest::addColumn<int>("answers");
+    // 50 presses' shorter lists in one write were answered 50 times, each with the whole record.
+    QTest::newRow("in one write") << true << 1;
+    // Lists that come after the answer has been sent get answers of their own.
+    QTest::newRow("one after the other") << false << 3;
+}
+
+void TestNetworkPlay::floodOfShorterLists() {
+    QFETCH(bool, oneWrite);
+    QFETCH(int, answers);
+    const TNetWindow window(Settings(FreePort()));
+    const QStringList game = KnightGame(12);
+    window->CurrentGame->ReplayMoves(game);
+    TRawPeer peer(window);
+    QByteArray answered;
+    if (oneWrite) {
+        QByteArray lists;
+        for (int moves = 0; moves < 50; ++moves)
+            lists += MoveList(KnightGame(moves % 12)).toLatin1() + "s-1";
+        peer.Write(lists);
+        answered = peer.Take();
+    } else {
+        for (int moves : {0, 5, 11}) {
+            peer.Write(MoveList(KnightGame(moves)).toLatin1());
+            answered += peer.Take();
+        }
+    }
+    QCOMPARE(answered, MoveList(game).toLatin1().repeated(answers));
+    QCOMPARE(window->CurrentGame->MoveRecord, game);
 }
 
 QTEST_MAIN(TestNetworkPlay)
