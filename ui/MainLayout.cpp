@@ -243,7 +243,7 @@ void TMainForm::SetupTabOrder() {
 // lose the blanks that pad them to the layout. Labels and windows are read by their texts.
 void TMainForm::SetupAccessibleNames() {
     const std::array<std::pair<QWidget *, const char16_t *>, 22> names = {{
-        {shConnect, u"Индикатор подключения"},
+        {shConnect, u"Индикатор подключения: нет связи"},
         {pcMain, u"Страницы окна"},
         {tsBoard, u"Шахматная доска"},
         {dgBoard, u"Шахматная доска"},

@@ -32,6 +32,10 @@ QColor DisconnectedColor() {
     return {255, 0, 0};
 }
 
+// A screen reader cannot see the colour: the name says it.
+const QString ConnectedName = QStringLiteral("Индикатор подключения: связь есть");
+const QString DisconnectedName = QStringLiteral("Индикатор подключения: нет связи");
+
 const QString TakeBackCaption = QStringLiteral("Отмена последнего хода");
 
 } // namespace
@@ -93,6 +97,7 @@ void TMainForm::edServerIPChange() {
 
 void TMainForm::ConnectionOpened() {
     shConnect->SetBrushColor(ConnectedColor());
+    shConnect->setAccessibleName(ConnectedName);
     edChat->setReadOnly(false);
     ShowAsUsable(edChat, true);
     edChat->setFocus();
@@ -101,6 +106,7 @@ void TMainForm::ConnectionOpened() {
 
 void TMainForm::ConnectionClosed() {
     shConnect->SetBrushColor(DisconnectedColor());
+    shConnect->setAccessibleName(DisconnectedName);
     edChat->setReadOnly(true);
     ShowAsUsable(edChat, false);
 }

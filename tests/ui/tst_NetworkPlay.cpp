@@ -317,6 +317,7 @@ void TestNetworkPlay::connectionComesUp() {
         QVERIFY(!form.edChat->isReadOnly());
         QVERIFY(ShowsUsable(form.edChat));
         QCOMPARE(form.focusWidget(), form.edChat);
+        QCOMPARE(form.shConnect->accessibleName(), "Индикатор подключения: связь есть");
         QVERIFY(window->Prompts().Messages.isEmpty());
     }
     QCOMPARE(server.IniText(), Settings(port, "LastConnectAs=Server\r\n"));
@@ -386,6 +387,7 @@ void TestNetworkPlay::connectionDropped() {
 
     for (const TNetWindow *window : {&pair.Server, &pair.Client}) {
         QTRY_COMPARE(window->Form().shConnect->BrushColor(), Red);
+        QCOMPARE(window->Form().shConnect->accessibleName(), "Индикатор подключения: нет связи");
         QVERIFY(window->Form().edChat->isReadOnly());
         QVERIFY(!ShowsUsable(window->Form().edChat));
     }
