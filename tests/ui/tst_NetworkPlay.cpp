@@ -806,7 +806,9 @@ void TestNetworkPlay::badLongerListKeepsGame() {
 
     QSignalSpy received(window->ServerSocket, &TServerEndpoint::MessageReceived);
     peer.Write(list);
-    QTRY_COMPARE(received.size(), 1);
+    // A word after the list comes as garbage of its own, one quiet time later.
+    QTRY_VERIFY(!received.isEmpty());
+    QTest::qWait(Settle);
     QCOMPARE(peer.Take(), QByteArray());
     QCOMPARE(window->CurrentGame->MoveRecord, record);
     QCOMPARE(window->CurrentGame->Notation, notation);
