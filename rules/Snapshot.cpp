@@ -1,6 +1,6 @@
 #include "Snapshot.h"
 
-#include "Board.h"
+
 
 TPositionSnapshot::TPositionSnapshot(const TGame &game)
     : SideToMove(game.SideToMove), WhiteCastleShort(game.WhiteCastleShort),
@@ -10,7 +10,7 @@ TPositionSnapshot::TPositionSnapshot(const TGame &game)
     for (int i = 0; i < 64; ++i) {
         TPieces *piece = game.Board->Squares[i]->Piece;
         Pieces[i] = piece;
-        Kinds[i] = piece ? piece->Kind : 0;
+        Kinds[i] = piece ? piece->Kind : King;
     }
 }
 

@@ -23,15 +23,10 @@ bool SetUp(TGame &game, const QString &fen) {
     return ok;
 }
 
-std::uint8_t KindOfLetter(QChar letter) {
-    return letter == u'R' ? Rook : letter == u'K' ? Knight : letter == u'B' ? Bishop : Queen;
-}
-
-QString Entry(const TSanMove &move) {
-    QString entry = QStringLiteral("%1>%2").arg(move.From).arg(move.To);
-    if (move.Promotion != NoPromotion)
-        entry += u',' + QString(move.Promotion);
-    return entry;
+// An entry without a known letter promotes to a queen, as a game without hooks does.
+TKind KindOfLetter(QChar letter) {
+    const TKind kind = KindOfPromotionLetter(letter);
+    return kind == Pawn ? Queen : kind;
 }
 
 // A game of random legal moves. Castling and promotion are preferred whenever they are
@@ -67,7 +62,7 @@ QStringList RandomGame(QRandomGenerator &random, int maxPlies, bool *enPassant) 
         const TPieces *mover = game.Board->Squares[from]->Piece;
         if (mover->Kind == Pawn && from % 8 != to % 8 && !game.Board->Squares[to]->Piece)
             *enPassant = true;
-        const QChar letter = QStringLiteral("QRKB")[random.bounded(4)];
+        const QChar letter = PromotionLetter(PromotionKinds[random.bounded(4)]);
         game.TryMove(from, to, letter, true);
     }
     return game.MoveRecord;
@@ -292,8 +287,8 @@ void TestKvl::resolveSan() {
     TGame game;
     QVERIFY(SetUp(game, fen));
     QString error;
-    const std::optional<TSanMove> move = ResolveSan(game, san, &error);
-    QCOMPARE(move ? Entry(*move) : error, entry);
+    const std::optional<TRecordEntry> move = ResolveSan(game, san, &error);
+    QCOMPARE(move ? move->Text() : error, entry);
     QVERIFY(game.MoveRecord.isEmpty()); // resolving plays nothing
 }
 
