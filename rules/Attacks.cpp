@@ -52,11 +52,11 @@ bool AnyAt(const TBoard &board, int column, int row, const std::array<TStep, N> 
     return false;
 }
 
-// Squares along each step up to the edge or the first piece, that piece's square included
-// unless it is of the mover's colour.
+// Squares along each step up to the edge or the first piece (one square only for a piece that
+// does not slide), that piece's square included unless it is of the mover's colour.
 template <std::size_t N>
-std::uint64_t RayTargets(const TBoard &board, int from, TColor color,
-                         const std::array<TStep, N> &steps) {
+std::uint64_t ReachedSquares(const TBoard &board, int from, TColor color,
+                             const std::array<TStep, N> &steps, bool slides) {
     std::uint64_t targets = 0;
     for (const TStep step : steps) {
         int column = from % 8 + step.Column;
@@ -65,25 +65,9 @@ std::uint64_t RayTargets(const TBoard &board, int from, TColor color,
             const TPieces *piece = PieceAt(board, column, row);
             if (!piece || piece->Color != color)
                 targets |= std::uint64_t(1) << (row * 8 + column);
-            if (piece)
+            if (piece || !slides)
                 break;
         }
-    }
-    return targets;
-}
-
-template <std::size_t N>
-std::uint64_t StepTargets(const TBoard &board, int from, TColor color,
-                          const std::array<TStep, N> &steps) {
-    std::uint64_t targets = 0;
-    for (const TStep step : steps) {
-        const int column = from % 8 + step.Column;
-        const int row = from / 8 + step.Row;
-        if (!OnBoard(column, row))
-            continue;
-        const TPieces *piece = PieceAt(board, column, row);
-        if (!piece || piece->Color != color)
-            targets |= std::uint64_t(1) << (row * 8 + column);
     }
     return targets;
 }
@@ -153,19 +137,20 @@ std::uint64_t CandidateTargets(const TBoard &board, int from) {
     const TColor color = piece->Color;
     switch (piece->Kind) {
     case King: {
-        std::uint64_t targets = StepTargets(board, from, color, KingSteps);
+        std::uint64_t targets = ReachedSquares(board, from, color, KingSteps, false);
         if (from % 8 == 4) // castling squares, two columns either way on the same row
             targets |= (std::uint64_t(1) << (from + 2)) | (std::uint64_t(1) << (from - 2));
         return targets;
     }
     case Queen:
-        return RayTargets(board, from, color, Straight) | RayTargets(board, from, color, Diagonal);
+        return ReachedSquares(board, from, color, Straight, true) |
+               ReachedSquares(board, from, color, Diagonal, true);
     case Rook:
-        return RayTargets(board, from, color, Straight);
+        return ReachedSquares(board, from, color, Straight, true);
     case Knight:
-        return StepTargets(board, from, color, KnightJumps);
+        return ReachedSquares(board, from, color, KnightJumps, false);
     case Bishop:
-        return RayTargets(board, from, color, Diagonal);
+        return ReachedSquares(board, from, color, Diagonal, true);
     case Pawn:
         return PawnTargets(from, color);
     }

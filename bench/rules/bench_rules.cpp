@@ -2,6 +2,7 @@
 // and move-path counting.
 #include "Board.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Perft.h"
 #include "Snapshot.h"
 
@@ -32,12 +33,7 @@ private:
 
 std::vector<TMove> LegalMoves(TGame &game) {
     std::vector<TMove> moves;
-    for (int from = 0; from < 64; ++from) {
-        for (int to = 0; to < 64; ++to) {
-            if (from != to && game.TryMove(from, to, NoPromotion, false))
-                moves.push_back({from, to});
-        }
-    }
+    VisitLegalMoves(game, [&](const TLegalMove &move) { moves.push_back({move.From, move.To}); });
     return moves;
 }
 
@@ -50,7 +46,7 @@ struct TGameFeatures {
 bool IsSpecial(const TGame &game, TMove move) {
     const TPieces *piece = game.Board->Squares[move.From]->Piece;
     if (piece->Kind == King)
-        return std::abs(move.From - move.To) == 2;
+        return IsCastling(piece->Kind, move.From, move.To);
     if (piece->Kind != Pawn)
         return false;
     const int row = move.To / 8;
@@ -64,7 +60,6 @@ bool IsSpecial(const TGame &game, TMove move) {
 std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatures &features) {
     TRandom random(seed);
     TGame game;
-    const char *promotions = "QRKB";
     for (int ply = 0; ply < plies; ++ply) {
         std::vector<TMove> moves = LegalMoves(game);
         std::vector<TMove> special;
@@ -79,14 +74,14 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
             const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
             const TPieces *piece = game.Board->Squares[move.From]->Piece;
             const bool pawn = piece->Kind == Pawn;
-            const bool castling = piece->Kind == King && std::abs(move.From - move.To) == 2;
+            const bool castling = IsCastling(piece->Kind, move.From, move.To);
             const bool enPassant =
                 IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
-            const bool promotion = pawn && (move.To / 8 == 0 || move.To / 8 == 7);
+            const bool promotion = IsPromotion(piece->Kind, move.To);
             if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
                 continue;
             const TPositionSnapshot before(game);
-            game.TryMove(move.From, move.To, QChar::fromLatin1(promotions[random.Below(4)]), true);
+            game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]), true);
             if (game.HasNoLegalMove(game.SideToMove)) {
                 before.Restore(game); // the game must go on
                 continue;

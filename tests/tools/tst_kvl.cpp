@@ -2,6 +2,7 @@
 // tolerant PGN reader, and the round trip record -> PGN -> record.
 #include "Board.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Pgn.h"
 #include "Record.h"
 #include "San.h"
@@ -39,20 +40,13 @@ QStringList RandomGame(QRandomGenerator &random, int maxPlies, bool *enPassant) 
         std::vector<std::pair<int, int>> moves;
         std::vector<std::pair<int, int>> castlings;
         std::vector<std::pair<int, int>> promotions;
-        for (int from = 0; from < 64; ++from) {
-            const TPieces *piece = game.Board->Squares[from]->Piece;
-            if (!piece || piece->Color != game.SideToMove)
-                continue;
-            for (int to = 0; to < 64; ++to) {
-                if (!game.TryMove(from, to, u'Q', false))
-                    continue;
-                moves.emplace_back(from, to);
-                if (piece->Kind == King && std::abs(from - to) == 2)
-                    castlings.emplace_back(from, to);
-                if (piece->Kind == Pawn && (to / 8 == 0 || to / 8 == 7))
-                    promotions.emplace_back(from, to);
-            }
-        }
+        VisitLegalMoves(game, [&](const TLegalMove &move) {
+            moves.emplace_back(move.From, move.To);
+            if (IsCastling(move.Mover, move.From, move.To))
+                castlings.emplace_back(move.From, move.To);
+            if (move.Promotes())
+                promotions.emplace_back(move.From, move.To);
+        });
         if (moves.empty())
             break;
         const bool castle = !castlings.empty() && random.bounded(2) == 0;
