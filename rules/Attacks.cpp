@@ -95,6 +95,8 @@ bool TBoard::IsSquareAttacked(int column, int row, TColor attacker) const {
     // A line attack reaches the square when nothing stands strictly between: the first piece
     // met walking outward decides. The square's own piece plays no part, except that a king
     // of the attacker standing on it counts as attacking it.
+    if (!OnBoard(column, row))
+        return false; // no piece reaches a square off the board
     for (const TStep step : Straight) {
         const TPieces *piece = FirstOnRay(*this, column, row, step);
         if (piece && piece->Color == attacker && (piece->Kind == Rook || piece->Kind == Queen))

@@ -86,7 +86,7 @@ public:
     int CountOnLine(int column1, int row1, int column2, int row2) const;
     // Looks outward from the square (lines, knight jumps, king steps, pawn diagonals), so the
     // cost does not grow with the number of pieces; the answer is the one a scan of every
-    // piece of the attacker would give.
+    // piece of the attacker would give. A square off the board is attacked by nothing.
     bool IsSquareAttacked(int column, int row, TColor attacker) const;
     // Is the king of this colour attacked by the other colour? False when it has no king.
     bool IsKingAttacked(TColor color) const;

@@ -1,11 +1,15 @@
-// Figures for the rules: the full legal-move scan of a mated side, the replay of a long game
-// and move-path counting.
+// Figures for the rules: the full legal-move scan of a mated side, the replay of a long game,
+// the companion's show and move-path counting.
 #include "Board.h"
+#include "Commands.h"
 #include "Fen.h"
 #include "LegalMoves.h"
 #include "Perft.h"
+#include "Record.h"
 #include "Snapshot.h"
 
+#include <QBuffer>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <optional>
@@ -170,6 +174,34 @@ BENCHMARK(ReplayWithStatus)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The companion's show over the same games, saved as files: reading, checking, replaying and
+// writing the notation, as a user of korvalen-kvl waits for it.
+void ShowCommand(benchmark::State &state) {
+    static const std::vector<QStringList> games = LongGames(8, 300);
+    const QTemporaryDir folder;
+    QStringList arguments{QStringLiteral("show")};
+    qsizetype moves = 0;
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        arguments.append(folder.filePath(QStringLiteral("game%1.kvl").arg(i)));
+        moves += games[i].size();
+        if (!WriteSavedGame(arguments.last(), games[i]))
+            state.SkipWithError("cannot write the games");
+    }
+    for (auto _ : state) {
+        QBuffer out;
+        QBuffer err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        if (RunKvl(arguments, out, err) != 0)
+            state.SkipWithError("show failed");
+        benchmark::DoNotOptimize(out.data().size());
+    }
+    state.counters["us_per_move"] =
+        benchmark::Counter(double(moves) / 1e6, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+}
+BENCHMARK(ShowCommand)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void PerftKiwipete3(benchmark::State &state) {
     TGame game;
