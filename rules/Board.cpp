@@ -6,8 +6,7 @@
 namespace {
 
 // Back rank from column 0 to 7.
-constexpr std::array<TKind, 8> BackRank = {Rook, Knight, Bishop, Queen,
-                                                  King, Bishop, Knight, Rook};
+constexpr std::array<TKind, 8> BackRank = {Rook, Knight, Bishop, Queen, King, Bishop, Knight, Rook};
 
 int Sign(int value) {
     return (value > 0) - (value < 0);

@@ -221,8 +221,7 @@ std::optional<QString> PgnOfRecord(const QStringList &entries, const TPgnTags &t
     QStringList units;
     for (qsizetype ply = 0; ply < entries.size(); ++ply) {
         const std::optional<TRecordEntry> entry = TRecordEntry::Parse(entries[ply]);
-        const bool legal =
-            entry && game.TryMove(entry->From, entry->To, entry->Promotion, false);
+        const bool legal = entry && game.TryMove(entry->From, entry->To, entry->Promotion, false);
         if (!legal) {
             // The companion's reasons, as the check of a whole record gives them.
             if (bad)
@@ -281,10 +280,10 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *fai
         if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
             if (failure) {
                 const QString why = move ? QStringLiteral("illegal move") : reason;
-                *failure = {TPgnFailure::TCause::BadMove,
-                            QStringLiteral("move %1 %2: %3")
-                                .arg(MoveNumberText(ply), pgn.Moves[ply], why),
-                            ply, pgn.Moves[ply], why == u"ambiguous move"};
+                *failure = {
+                    TPgnFailure::TCause::BadMove,
+                    QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
+                    ply, pgn.Moves[ply], why == u"ambiguous move"};
             }
             return std::nullopt;
         }

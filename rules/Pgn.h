@@ -54,9 +54,10 @@ QString MoveNumberText(qsizetype ply);
 struct TPgnFailure {
     enum class TCause { SetUpPosition, Variant, BadMove };
     TCause Cause = TCause::BadMove;
-    QString Reason;       // in English: "move 12... Nf6: illegal move", or why the start is refused
-    qsizetype Ply = -1;   // the bad move, counted from 0
-    QString Move;         // that move as the file writes it
+    // In English: "move 12... Nf6: illegal move", or why the start is refused.
+    QString Reason;
+    qsizetype Ply = -1;     // the bad move, counted from 0
+    QString Move;           // that move as the file writes it
     bool Ambiguous = false; // the move fits more than one piece
 };
 

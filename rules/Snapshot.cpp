@@ -1,7 +1,5 @@
 #include "Snapshot.h"
 
-
-
 TPositionSnapshot::TPositionSnapshot(const TGame &game)
     : SideToMove(game.SideToMove), WhiteCastleShort(game.WhiteCastleShort),
       WhiteCastleLong(game.WhiteCastleLong), BlackCastleShort(game.BlackCastleShort),

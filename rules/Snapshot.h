@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 
-
 class TPositionSnapshot {
 public:
     explicit TPositionSnapshot(const TGame &game);

@@ -71,8 +71,8 @@ std::optional<TArguments> ParseArguments(const QStringList &arguments, const QSt
     if (!parser.parse(QStringList{Program} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
-            *problem =
-                QStringLiteral("unknown option '%1'").arg(UnknownArgument(arguments, unknown.front()));
+            *problem = QStringLiteral("unknown option '%1'")
+                           .arg(UnknownArgument(arguments, unknown.front()));
         else // the one other failure: a value option at the very end
             *problem = QStringLiteral("option '%1' needs a value").arg(arguments.back());
         return std::nullopt;

@@ -85,7 +85,8 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
             if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
                 continue;
             const TPositionSnapshot before(game);
-            game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]), true);
+            game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]),
+                         true);
             if (game.HasNoLegalMove(game.SideToMove)) {
                 before.Restore(game); // the game must go on
                 continue;

@@ -44,13 +44,13 @@ bool AttackedByScan(const TBoard &board, int column, int row, TColor attacker) {
         const int dx = std::abs(column - square->Column);
         const int dy = std::abs(row - square->Row);
         const bool line = board.CountOnLine(column, row, square->Column, square->Row) == reach;
-        const bool attacks =
-            piece->Kind == King     ? dx <= 1 && dy <= 1
-            : piece->Kind == Queen  ? line
-            : piece->Kind == Rook   ? (dx == 0 || dy == 0) && line
-            : piece->Kind == Knight ? dx * dy == 2
-            : piece->Kind == Bishop ? dx == dy && line
-                                    : dx == 1 && row == square->Row + (attacker == White ? 1 : -1);
+        const bool attacks = piece->Kind == King     ? dx <= 1 && dy <= 1
+                             : piece->Kind == Queen  ? line
+                             : piece->Kind == Rook   ? (dx == 0 || dy == 0) && line
+                             : piece->Kind == Knight ? dx * dy == 2
+                             : piece->Kind == Bishop
+                                 ? dx == dy && line
+                                 : dx == 1 && row == square->Row + (attacker == White ? 1 : -1);
         if (attacks)
             return true;
     }
