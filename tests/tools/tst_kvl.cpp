@@ -1,12 +1,14 @@
 // The companion's logic called directly: SAN writing and reading, the PGN writer and the
 // tolerant PGN reader, and the round trip record -> PGN -> record.
 #include "Board.h"
+#include "Commands.h"
 #include "Fen.h"
 #include "LegalMoves.h"
 #include "Pgn.h"
 #include "Record.h"
 #include "San.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -82,6 +84,8 @@ class TestKvl : public QObject {
     Q_OBJECT
 
 private slots:
+    void optionProblems_data();
+    void optionProblems();
     void sanOfMove_data();
     void sanOfMove();
     void resolveSan_data();
@@ -553,6 +557,41 @@ void TestKvl::masterGamesRoundTrip() {
     QCOMPARE(exported.Moves, game.Moves); // the published SAN, check marks included
     QCOMPARE(exported.Result, game.Result);
     QCOMPARE(SavedGameBytes(*RecordOfPgnGame(exported)), SavedGameBytes(*record));
+}
+
+// The option parser's failures in the companion's own words, naming the argument as given.
+void TestKvl::optionProblems_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("long") << QStringList{"show", "--all", "x.kvl"} << "unknown option '--all'";
+    QTest::newRow("long with value")
+        << QStringList{"show", "x", "--bogus=1"} << "unknown option '--bogus=1'";
+    QTest::newRow("short") << QStringList{"show", "-x", "x.kvl"} << "unknown option '-x'";
+    QTest::newRow("single dash long")
+        << QStringList{"pgn", "-white", "A", "x.kvl"} << "unknown option '-white'";
+    QTest::newRow("negative number") << QStringList{"show", "-5"} << "unknown option '-5'";
+    QTest::newRow("prefix of an option")
+        << QStringList{"import", "--game=2", "--gam", "a"} << "unknown option '--gam'";
+    QTest::newRow("value missing")
+        << QStringList{"pgn", "x.kvl", "--black"} << "option '--black' needs a value";
+    QTest::newRow("option of another command")
+        << QStringList{"import", "a.pgn", "--white", "A"} << "unknown option '--white'";
+    QTest::newRow("help as a value")
+        << QStringList{"pgn", "--white", "-h"} << "pgn needs exactly one saved game";
+}
+
+void TestKvl::optionProblems() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, problem);
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(RunKvl(arguments, out, err), 2);
+    QCOMPARE(QString::fromUtf8(err.data()),
+             QStringLiteral("korvalen-kvl: %1\nTry 'korvalen-kvl --help' for more information.\n")
+                 .arg(problem));
+    QVERIFY(out.data().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKvl)
