@@ -12,9 +12,9 @@
 #include <memory>
 #include <vector>
 
-// Colours and piece kinds keep their byte values (a saved board, a picture index and the
-// promotion question all count on them); the enum types only stop a colour from being passed
-// where a kind is wanted.
+// Colours and piece kinds keep their byte values (the pictures, FEN's letters and the promotion
+// question count on them); the enum types only stop a colour from being passed where a kind is
+// wanted, or the other way round.
 enum TColor : std::uint8_t { White = 0, Black = 1 };
 enum TKind : std::uint8_t { King = 0, Queen = 1, Rook = 2, Knight = 3, Bishop = 4, Pawn = 5 };
 
@@ -36,7 +36,7 @@ inline constexpr TColor Opponent(TColor color) {
     return color == White ? Black : White;
 }
 
-// A king's move of two squares along its row is a castling; nothing else is.
+// A king move of two indices is a castling: TryMove plays no other king move of that length.
 inline constexpr bool IsCastling(TKind mover, int from, int to) {
     return mover == King && (from - to == 2 || to - from == 2);
 }
