@@ -120,16 +120,22 @@ bool TBoard::IsSquareAttacked(int column, int row, TColor attacker) const {
 }
 
 bool TBoard::IsKingAttacked(TColor color) const {
-    // There is one king of each colour, so the search may start from its own side of the
-    // board, where it mostly stands.
-    const int first = color == White ? 0 : 63;
-    const int step = color == White ? 1 : -1;
-    for (int i = first; i >= 0 && i < 64; i += step) {
-        const TFields &square = *Squares[i];
-        if (Holds(square.Piece, color, King))
-            return IsSquareAttacked(square.Column, square.Row, Opponent(color));
+    // The king mostly stands where it was found last time; the square is looked at before it
+    // is trusted, so a board changed by any means still gets the right answer.
+    int &hint = KingSquareHint[color];
+    if (!Holds(Squares[hint]->Piece, color, King)) {
+        // There is one king of each colour, so the search may start from its own side of
+        // the board, where it mostly stands.
+        const int first = color == White ? 0 : 63;
+        const int step = color == White ? 1 : -1;
+        int i = first;
+        while (i >= 0 && i < 64 && !Holds(Squares[i]->Piece, color, King))
+            i += step;
+        if (i < 0 || i > 63)
+            return false; // no king of that colour on the board
+        hint = i;
     }
-    return false; // no king of that colour on the board
+    return IsSquareAttacked(hint % 8, hint / 8, Opponent(color));
 }
 
 std::uint64_t CandidateTargets(const TBoard &board, int from) {

@@ -102,6 +102,8 @@ private:
     // Every piece made for this board; squares only point into it. Captured pieces are
     // released at the next set-up or with the board.
     std::vector<std::unique_ptr<TPieces>> OwnedPieces;
+    // Where IsKingAttacked last found each king; only a hint, checked before use.
+    mutable std::array<int, 2> KingSquareHint{4, 60};
 };
 
 class TGame {
