@@ -1,12 +1,12 @@
 #include "Board.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
 // Back rank from column 0 to 7.
-constexpr std::array<std::uint8_t, 8> BackRank = {Rook, Knight, Bishop, Queen,
-                                                  King, Bishop, Knight, Rook};
+constexpr std::array<TKind, 8> BackRank = {Rook, Knight, Bishop, Queen, King, Bishop, Knight, Rook};
 
 int Sign(int value) {
     return (value > 0) - (value < 0);
@@ -74,7 +74,14 @@ void TBoard::Clear() {
     OwnedPieces.clear();
 }
 
-TPieces *TBoard::PutPiece(int index, std::uint8_t color, std::uint8_t kind) {
+void TBoard::TakePiecesOf(TBoard &other) {
+    for (std::size_t i = 0; i < Squares.size(); ++i)
+        Squares[i]->Piece = std::exchange(other.Squares[i]->Piece, nullptr);
+    OwnedPieces = std::move(other.OwnedPieces);
+    other.OwnedPieces.clear();
+}
+
+TPieces *TBoard::PutPiece(int index, TColor color, TKind kind) {
     if (index < 0 || index > 63 || color > Black || kind > Pawn)
         return nullptr;
     TPieces *piece = OwnedPieces.emplace_back(std::make_unique<TPieces>(color, kind)).get();
@@ -98,4 +105,28 @@ void TGame::Reset() {
     WhiteCastleLong = 1;
     BlackCastleShort = 1;
     BlackCastleLong = 1;
+}
+
+void TGame::Adopt(TGame &&other) {
+    Board->TakePiecesOf(*other.Board);
+    SideToMove = other.SideToMove;
+    WhiteCastleShort = other.WhiteCastleShort;
+    WhiteCastleLong = other.WhiteCastleLong;
+    BlackCastleShort = other.BlackCastleShort;
+    BlackCastleLong = other.BlackCastleLong;
+    EnPassantSquare = other.EnPassantSquare;
+    MoveRecord = std::move(other.MoveRecord);
+    Notation = std::move(other.Notation);
+    // A replay of no moves writes no message, and neither does a reset.
+    if (!MoveRecord.isEmpty())
+        ShowGameMessage(other.GameMessage);
+}
+
+THooksOff::THooksOff(TGame &game)
+    : Game(game), MessageHook(std::exchange(game.GameMessageHook, nullptr)),
+      PromotionHook(std::exchange(game.PromotionHook, nullptr)) {}
+
+THooksOff::~THooksOff() {
+    Game.GameMessageHook = std::move(MessageHook);
+    Game.PromotionHook = std::move(PromotionHook);
 }

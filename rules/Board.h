@@ -12,37 +12,49 @@
 #include <memory>
 #include <vector>
 
-// Colours.
-inline constexpr std::uint8_t White = 0;
-inline constexpr std::uint8_t Black = 1;
-
-// Piece kinds.
-inline constexpr std::uint8_t King = 0;
-inline constexpr std::uint8_t Queen = 1;
-inline constexpr std::uint8_t Rook = 2;
-inline constexpr std::uint8_t Knight = 3;
-inline constexpr std::uint8_t Bishop = 4;
-inline constexpr std::uint8_t Pawn = 5;
+// Colours and piece kinds keep their byte values (the pictures, FEN's letters and the promotion
+// question count on them); the enum types only stop a colour from being passed where a kind is
+// wanted, or the other way round.
+enum TColor : std::uint8_t { White = 0, Black = 1 };
+enum TKind : std::uint8_t { King = 0, Queen = 1, Rook = 2, Knight = 3, Bishop = 4, Pawn = 5 };
 
 // The joined form of a move record puts this between its entries.
 inline constexpr QChar RecordSeparator = u'|';
 // The promotion letter that names no piece: the player is asked.
 inline constexpr QChar NoPromotion = u'-';
 
+// The pieces a pawn may become, in the order their letters are tried and counted.
+inline constexpr std::array<TKind, 4> PromotionKinds = {Queen, Rook, Knight, Bishop};
+
 // The kind a promotion letter names: "Q" queen, "R" rook, "K" knight, "B" bishop; Pawn for any
 // other character, which names no piece.
-std::uint8_t KindOfPromotionLetter(QChar letter);
+TKind KindOfPromotionLetter(QChar letter);
+// The letter of a promotion kind; NoPromotion for a king or a pawn.
+QChar PromotionLetter(TKind kind);
 
-inline constexpr std::uint8_t Opponent(std::uint8_t color) {
+inline constexpr TColor Opponent(TColor color) {
     return color == White ? Black : White;
 }
 
+// A king move of two indices is a castling: TryMove plays no other king move of that length.
+inline constexpr bool IsCastling(TKind mover, int from, int to) {
+    return mover == King && (from - to == 2 || to - from == 2);
+}
+
+// A pawn arriving on the first or last row promotes.
+inline constexpr bool IsPromotion(TKind mover, int to) {
+    return mover == Pawn && (to < 8 || to >= 56);
+}
+
+// What the position means for the side to move.
+enum class TGameStatus : std::uint8_t { None, Check, Mate, Stalemate };
+
 class TPieces {
 public:
-    TPieces(std::uint8_t color, std::uint8_t kind) : Color(color), Kind(kind) {}
+    TPieces(TColor color, TKind kind) : Color(color), Kind(kind) {}
 
-    std::uint8_t Color;
-    std::uint8_t Kind;
+    TColor Color;
+    TKind Kind;
 };
 
 class TFields {
@@ -72,18 +84,26 @@ public:
     // Occupied squares on the straight or diagonal segment between two squares, both ends
     // included; 0 when the two squares share no line.
     int CountOnLine(int column1, int row1, int column2, int row2) const;
-    bool IsSquareAttacked(int column, int row, std::uint8_t attacker) const;
+    // Looks outward from the square (lines, knight jumps, king steps, pawn diagonals), so the
+    // cost does not grow with the number of pieces; the answer is the one a scan of every
+    // piece of the attacker would give. A square off the board is attacked by nothing.
+    bool IsSquareAttacked(int column, int row, TColor attacker) const;
     // Is the king of this colour attacked by the other colour? False when it has no king.
-    bool IsKingAttacked(std::uint8_t color) const;
+    bool IsKingAttacked(TColor color) const;
 
     // Positions other than the initial one (tests, FEN set-up in the companion).
     void Clear();
-    TPieces *PutPiece(int index, std::uint8_t color, std::uint8_t kind);
+    TPieces *PutPiece(int index, TColor color, TKind kind);
+    // Takes over the other board's pieces, square by square; the other board is left empty.
+    // The squares themselves stay, so pointers to them remain good.
+    void TakePiecesOf(TBoard &other);
 
 private:
     // Every piece made for this board; squares only point into it. Captured pieces are
     // released at the next set-up or with the board.
     std::vector<std::unique_ptr<TPieces>> OwnedPieces;
+    // Where IsKingAttacked last found each king; only a hint, checked before use.
+    mutable std::array<int, 2> KingSquareHint{4, 60};
 };
 
 class TGame {
@@ -94,20 +114,23 @@ public:
     ~TGame();
 
     std::unique_ptr<TBoard> Board;
-    std::uint8_t SideToMove = White;
+    TColor SideToMove = White;
     std::uint8_t WhiteCastleShort = 1;
     std::uint8_t WhiteCastleLong = 1;
     std::uint8_t BlackCastleShort = 1;
     std::uint8_t BlackCastleLong = 1;
     QStringList MoveRecord; // one entry per played move, joined with RecordSeparator
     QStringList Notation;   // one line per full move, as the notation box shows it
+    // The square of the pawn that has just advanced two rows (not the square it passed over,
+    // which FEN names); -1 when the last move was no double step.
     int EnPassantSquare = -1;
 
     // How the game reaches the window: the game-message line and the promotion question.
     // Installed by the main window; without them the message is only kept in GameMessage and
     // the promotion answers Queen (what a closed dialog answers).
     std::function<void(const QString &)> GameMessageHook;
-    std::function<std::uint8_t(std::uint8_t color)> PromotionHook;
+    // The hook answers a kind's byte; AskPromotion keeps only the four promotion kinds.
+    std::function<std::uint8_t(TColor color)> PromotionHook;
     QString GameMessage; // the last game message written, hook or not
 
     void Reset();
@@ -115,14 +138,35 @@ public:
     // is silent and changes nothing.
     bool TryMove(int from, int to, QChar promotion, bool apply);
     // Meaningful for the side to move only: every caller passes SideToMove.
-    bool HasNoLegalMove(std::uint8_t color);
+    bool HasNoLegalMove(TColor color);
+    // Check, mate or stalemate of the side to move: the one place that works it out.
+    TGameStatus Status();
     // Notation, game message and record entry of the move TryMove has just played.
-    void RecordMove(std::uint8_t kind, int from, int to, bool capture);
+    void RecordMove(TKind kind, int from, int to, bool capture);
     void ShowGameMessage(const QString &text);
-    std::uint8_t AskPromotion(std::uint8_t color);
+    TKind AskPromotion(TColor color);
 
     // Rebuilds the game from record entries; on a bad entry the game is reset and the answer
     // is false.
     bool ReplayMoves(const QStringList &entries);
     void UndoLastMove();
+    // Becomes the other game (a replay made on a scratch game): position, flags and both
+    // lists; this game keeps its own hooks and its squares. The other game's message, after
+    // its last move, is shown once through this game's hook; a game without moves shows none.
+    void Adopt(TGame &&other);
+};
+
+// Switches a game's hooks off for the life of the guard and puts them back however the scope
+// ends: a search or a check that plays moves keeps them away from the window.
+class THooksOff {
+public:
+    explicit THooksOff(TGame &game);
+    ~THooksOff();
+    THooksOff(const THooksOff &) = delete;
+    THooksOff &operator=(const THooksOff &) = delete;
+
+private:
+    TGame &Game;
+    std::function<void(const QString &)> MessageHook;
+    std::function<std::uint8_t(TColor)> PromotionHook;
 };

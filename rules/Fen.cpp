@@ -10,8 +10,8 @@ namespace {
 constexpr QStringView PieceLetters = u"kqrnbp"; // by kind; upper case for White
 
 struct TFenPosition {
-    std::array<std::optional<std::pair<std::uint8_t, std::uint8_t>>, 64> Pieces; // colour, kind
-    std::uint8_t SideToMove = White;
+    std::array<std::optional<std::pair<TColor, TKind>>, 64> Pieces; // colour, kind
+    TColor SideToMove = White;
     std::array<std::uint8_t, 4> Castling{}; // White short, White long, Black short, Black long
     int EnPassantSquare = -1;
 };
@@ -41,7 +41,7 @@ bool ParsePlacement(QStringView text, TFenPosition &position, QString *error) {
                     return Fail(error, QStringLiteral("unknown piece letter '%1'").arg(ch));
                 if (column < 8)
                     position.Pieces[row * 8 + column] =
-                        std::pair{std::uint8_t(ch.isUpper() ? White : Black), std::uint8_t(kind)};
+                        std::pair{ch.isUpper() ? White : Black, TKind(kind)};
                 ++column;
             }
             if (column > 8)
@@ -93,7 +93,7 @@ bool ParseEnPassant(QStringView text, TFenPosition &position, QString *error) {
     const int targetRow = position.SideToMove == White ? 5 : 2;
     if (text[1] != QChar(u'1' + targetRow))
         return Fail(error, bad);
-    const std::uint8_t advanced = Opponent(position.SideToMove);
+    const TColor advanced = Opponent(position.SideToMove);
     const int pawnSquare = (advanced == White ? 3 : 4) * 8 + column;
     const auto &pawn = position.Pieces[pawnSquare];
     if (!pawn || *pawn != std::pair{advanced, Pawn} || position.Pieces[targetRow * 8 + column])
@@ -145,7 +145,7 @@ bool SetUpFromFen(TGame &game, const QString &fen, QString *error) {
     game.MoveRecord.clear();
     game.Notation.clear();
     // A right whose king or rook is not at home is dropped, as a played move would drop it.
-    const auto at = [&](int index, std::uint8_t color, std::uint8_t kind) {
+    const auto at = [&](int index, TColor color, TKind kind) {
         return position.Pieces[index] == std::pair{color, kind};
     };
     const bool whiteKingHome = at(4, White, King);

@@ -21,7 +21,7 @@ struct TMove {
 };
 
 // The shape shared by captures and quiet moves of every piece but the pawn (and castling).
-bool PieceShape(std::uint8_t kind, int dx, int dy) {
+bool PieceShape(TKind kind, int dx, int dy) {
     switch (kind) {
     case King:
         return dx <= 1 && dy <= 1;
@@ -69,7 +69,7 @@ bool IsCastlingShape(const TMove &move) {
 // come first; all of them only read the board, so their order does not change the answer.
 bool CastlingAllowed(const TGame &game, const TMove &move) {
     const bool isShort = move.Target.Column == 6;
-    const std::uint8_t color = move.Mover->Color;
+    const TColor color = move.Mover->Color;
     const std::uint8_t right = color == White
                                    ? (isShort ? game.WhiteCastleShort : game.WhiteCastleLong)
                                    : (isShort ? game.BlackCastleShort : game.BlackCastleLong);
@@ -139,7 +139,7 @@ void MovePieces(TGame &game, const TMove &move) {
     move.Origin.Piece = nullptr;
     if (move.EnPassant)
         board.Squares[game.EnPassantSquare]->Piece = nullptr;
-    if (move.Mover->Kind == King && std::abs(move.From - move.To) == 2) {
+    if (IsCastling(move.Mover->Kind, move.From, move.To)) {
         const bool isShort = move.To > move.From;
         TFields &rookFrom = *board.Squares[isShort ? move.From + 3 : move.From - 4];
         TFields &rookTo = *board.Squares[isShort ? move.From + 1 : move.From - 1];
@@ -148,14 +148,14 @@ void MovePieces(TGame &game, const TMove &move) {
     }
 }
 
-bool HoldsPiece(const TBoard &board, int index, std::uint8_t color, std::uint8_t kind) {
+bool HoldsPiece(const TBoard &board, int index, TColor color, TKind kind) {
     const TPieces *piece = board.Squares[index]->Piece;
     return piece && piece->Color == color && piece->Kind == kind;
 }
 
 // A right is lost for good once the king or that rook has left its home square, or the rook
 // has been taken there; both colours are looked at after every move.
-void UpdateCastlingRights(const TBoard &board, std::uint8_t color, std::uint8_t &shortRight,
+void UpdateCastlingRights(const TBoard &board, TColor color, std::uint8_t &shortRight,
                           std::uint8_t &longRight) {
     if (!shortRight && !longRight)
         return;
@@ -172,19 +172,27 @@ void UpdateCastlingRights(const TBoard &board, std::uint8_t color, std::uint8_t 
 
 } // namespace
 
-std::uint8_t KindOfPromotionLetter(QChar letter) {
-    switch (letter.unicode()) {
-    case u'Q':
-        return Queen;
-    case u'R':
-        return Rook;
-    case u'K':
-        return Knight;
-    case u'B':
-        return Bishop;
-    default:
-        return Pawn; // names no piece: the player is asked
+namespace {
+
+// The record's letters, in the order of PromotionKinds; "K" is the knight.
+constexpr std::array<char16_t, 4> PromotionLetters = {u'Q', u'R', u'K', u'B'};
+
+} // namespace
+
+TKind KindOfPromotionLetter(QChar letter) {
+    for (std::size_t i = 0; i < PromotionKinds.size(); ++i) {
+        if (letter == QChar(PromotionLetters[i]))
+            return PromotionKinds[i];
     }
+    return Pawn; // names no piece: the player is asked
+}
+
+QChar PromotionLetter(TKind kind) {
+    for (std::size_t i = 0; i < PromotionKinds.size(); ++i) {
+        if (PromotionKinds[i] == kind)
+            return PromotionLetters[i];
+    }
+    return NoPromotion;
 }
 
 bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
@@ -212,11 +220,11 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     if (!apply || !legal)
         return legal;
 
-    const std::uint8_t movedKind = mover->Kind;
+    const TKind movedKind = mover->Kind;
     MovePieces(*this, move);
     EnPassantSquare = mover->Kind == Pawn && move.Dy == 2 ? to : -1;
     if (mover->Kind == Pawn && (target.Row == 7 || target.Row == 0)) {
-        std::uint8_t kind = KindOfPromotionLetter(promotion);
+        TKind kind = KindOfPromotionLetter(promotion);
         if (kind == Pawn)
             kind = AskPromotion(target.Row == 7 ? White : Black);
         // The question may run an event loop: write into whatever stands there now.

@@ -1,5 +1,6 @@
 // The written notation, the game message and the record entry of a played move.
 #include "Board.h"
+#include "Record.h"
 
 #include <cstdlib>
 
@@ -8,7 +9,7 @@ namespace {
 // Black's half of a line starts in this column (1-based: the white half is padded to 13).
 constexpr qsizetype WhiteHalfWidth = 13;
 
-QStringView PieceLetter(std::uint8_t kind) {
+QStringView PieceLetter(TKind kind) {
     switch (kind) {
     case King:
         return u"Кр";
@@ -22,21 +23,6 @@ QStringView PieceLetter(std::uint8_t kind) {
         return u"С";
     default:
         return {}; // a pawn is written by its squares alone
-    }
-}
-
-QLatin1StringView RecordSuffix(std::uint8_t kind) {
-    switch (kind) {
-    case Queen:
-        return QLatin1StringView(",Q");
-    case Rook:
-        return QLatin1StringView(",R");
-    case Knight:
-        return QLatin1StringView(",K");
-    case Bishop:
-        return QLatin1StringView(",B");
-    default:
-        return QLatin1StringView();
     }
 }
 
@@ -55,7 +41,7 @@ void AppendMoveNumber(QString &text, qsizetype number) {
 
 } // namespace
 
-void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
+void TGame::RecordMove(TKind kind, int from, int to, bool capture) {
     const bool whiteMoved = SideToMove == Black;
     QString line;
     // One line per full move: in a game from the initial position this is the record's
@@ -75,7 +61,7 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     if (!whiteMoved && line.size() < WhiteHalfWidth)
         line.append(QString(WhiteHalfWidth - line.size(), u' '));
 
-    if (kind == King && std::abs(from - to) == 2) {
+    if (IsCastling(kind, from, to)) {
         line += to > from ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
     } else {
         line += PieceLetter(kind);
@@ -84,26 +70,29 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
         AppendSquareName(line, *Board->Squares[to]);
     }
 
-    QLatin1StringView suffix;
+    TRecordEntry entry{from, to};
     const TPieces *arrived = Board->Squares[to]->Piece;
     if (kind == Pawn && arrived && arrived->Kind != Pawn) {
         line += PieceLetter(arrived->Kind);
-        suffix = RecordSuffix(arrived->Kind);
+        entry.Promotion = PromotionLetter(arrived->Kind);
     }
 
-    const bool noMove = HasNoLegalMove(SideToMove);
-    const bool attacked = Board->IsKingAttacked(SideToMove);
-    if (noMove && attacked) {
+    switch (Status()) {
+    case TGameStatus::Mate:
         line += u'x'; // mate shares the capture sign
         ShowGameMessage(QStringLiteral(u"Мат!"));
-    } else if (noMove) {
+        break;
+    case TGameStatus::Stalemate:
         line += u'=';
         ShowGameMessage(QStringLiteral(u"Пат!"));
-    } else if (attacked) {
+        break;
+    case TGameStatus::Check:
         line += u'+';
         ShowGameMessage(QStringLiteral(u"Шах!"));
-    } else {
+        break;
+    case TGameStatus::None:
         ShowGameMessage(QString());
+        break;
     }
 
     if (whiteMoved || Notation.isEmpty())
@@ -111,7 +100,7 @@ void TGame::RecordMove(std::uint8_t kind, int from, int to, bool capture) {
     else
         Notation.last() = line;
 
-    MoveRecord.append(QString::number(from) + u'>' + QString::number(to) + suffix);
+    MoveRecord.append(entry.Text());
 }
 
 void TGame::ShowGameMessage(const QString &text) {
@@ -120,10 +109,10 @@ void TGame::ShowGameMessage(const QString &text) {
         GameMessageHook(text);
 }
 
-std::uint8_t TGame::AskPromotion(std::uint8_t color) {
+TKind TGame::AskPromotion(TColor color) {
     if (!PromotionHook)
         return Queen;
     const std::uint8_t kind = PromotionHook(color);
     // Only the four promotion pieces can come out of a promotion.
-    return kind >= Queen && kind <= Bishop ? kind : Queen;
+    return kind >= Queen && kind <= Bishop ? TKind(kind) : Queen;
 }

@@ -5,6 +5,7 @@
 #include "Record.h"
 #include "San.h"
 
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace {
@@ -12,8 +13,8 @@ namespace {
 constexpr qsizetype MaxLineLength = 79;
 
 // A record entry without a known letter promotes to a queen, as a game without hooks does.
-std::uint8_t KindOfRecordLetter(QChar letter) {
-    const std::uint8_t kind = KindOfPromotionLetter(letter);
+TKind KindOfRecordLetter(QChar letter) {
+    const TKind kind = KindOfPromotionLetter(letter);
     return kind == Pawn ? Queen : kind;
 }
 
@@ -177,22 +178,24 @@ private:
     }
 };
 
-bool StartsFromInitialPosition(const TPgnGame &game, QString *error) {
+bool StartsFromInitialPosition(const TPgnGame &game, TPgnFailure &failure) {
     const QString fen = game.Tag(QStringLiteral("FEN")).simplified();
     const QString start = QString::fromLatin1(StartFen);
     const auto fields = [](const QString &text) { return text.split(u' ').mid(0, 4); };
+    failure.Cause = TPgnFailure::TCause::SetUpPosition;
     if (!fen.isEmpty() && fields(fen) != fields(start)) {
-        *error = QStringLiteral("the game starts from a set-up position (FEN tag); a saved game "
-                                "always starts from the initial position");
+        failure.Reason = QStringLiteral("the game starts from a set-up position (FEN tag); a "
+                                        "saved game always starts from the initial position");
         return false;
     }
     if (fen.isEmpty() && game.Tag(QStringLiteral("SetUp")).trimmed() == u"1") {
-        *error = QStringLiteral("the game starts from a set-up position (SetUp tag)");
+        failure.Reason = QStringLiteral("the game starts from a set-up position (SetUp tag)");
         return false;
     }
     const QString variant = game.Tag(QStringLiteral("Variant")).trimmed().toLower();
     if (!variant.isEmpty() && variant != u"standard" && variant != u"chess") {
-        *error = QStringLiteral("variant \"%1\" is not supported").arg(variant);
+        failure.Cause = TPgnFailure::TCause::Variant;
+        failure.Reason = QStringLiteral("variant \"%1\" is not supported").arg(variant);
         return false;
     }
     return true;
@@ -201,26 +204,32 @@ bool StartsFromInitialPosition(const TPgnGame &game, QString *error) {
 } // namespace
 
 QString ResultOf(TGame &game) {
-    if (!game.HasNoLegalMove(game.SideToMove))
-        return QStringLiteral("*");
-    if (!game.Board->IsKingAttacked(game.SideToMove))
+    switch (game.Status()) {
+    case TGameStatus::Mate:
+        return game.SideToMove == Black ? QStringLiteral("1-0") : QStringLiteral("0-1");
+    case TGameStatus::Stalemate:
         return QStringLiteral("1/2-1/2");
-    return game.SideToMove == Black ? QStringLiteral("1-0") : QStringLiteral("0-1");
+    default:
+        return QStringLiteral("*");
+    }
 }
 
 std::optional<QString> PgnOfRecord(const QStringList &entries, const TPgnTags &tags,
                                    TBadEntry *bad) {
-    if (const std::optional<TBadEntry> found = FindBadEntry(entries)) {
-        if (bad)
-            *bad = *found;
-        return std::nullopt;
-    }
+    // One pass: each entry is written in SAN before it is played, and a bad one ends the text.
     TGame game;
     QStringList units;
     for (qsizetype ply = 0; ply < entries.size(); ++ply) {
-        const TRecordEntry entry = *ParseRecordEntry(entries[ply]);
-        QString san = SanOfMove(game, entry.From, entry.To, KindOfRecordLetter(entry.Promotion));
-        game.TryMove(entry.From, entry.To, entry.Promotion, true);
+        const std::optional<TRecordEntry> entry = TRecordEntry::Parse(entries[ply]);
+        const bool legal = entry && game.TryMove(entry->From, entry->To, entry->Promotion, false);
+        if (!legal) {
+            // The companion's reasons, as the check of a whole record gives them.
+            if (bad)
+                *bad = *FindBadEntry(entries.first(ply + 1));
+            return std::nullopt;
+        }
+        QString san = SanOfMove(game, entry->From, entry->To, KindOfRecordLetter(entry->Promotion));
+        game.TryMove(entry->From, entry->To, entry->Promotion, true);
         san += SanCheckMark(game);
         units.append(ply % 2 == 0 ? QStringLiteral("%1. %2").arg(ply / 2 + 1).arg(san) : san);
     }
@@ -246,24 +255,46 @@ QList<TPgnGame> ReadPgnGames(const QString &text) {
     return TPgnScanner(text).Games();
 }
 
-std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {
-    QString reason;
-    if (!StartsFromInitialPosition(pgn, &reason)) {
-        if (error)
-            *error = reason;
+QString DecodePgn(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QString MoveNumberText(qsizetype ply) {
+    return QString::number(ply / 2 + 1) +
+           (ply % 2 == 0 ? QStringLiteral(".") : QStringLiteral("..."));
+}
+
+std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *failure) {
+    TPgnFailure found;
+    if (!StartsFromInitialPosition(pgn, found)) {
+        if (failure)
+            *failure = found;
         return std::nullopt;
     }
     TGame game;
+    QString reason;
     for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
-        const std::optional<TSanMove> move = ResolveSan(game, pgn.Moves[ply], &reason);
+        const std::optional<TRecordEntry> move = ResolveSan(game, pgn.Moves[ply], &reason);
         if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
-            if (error)
-                *error = QStringLiteral("move %1%2 %3: %4")
-                             .arg(ply / 2 + 1)
-                             .arg(ply % 2 == 0 ? QStringLiteral(".") : QStringLiteral("..."),
-                                  pgn.Moves[ply], move ? QStringLiteral("illegal move") : reason);
+            if (failure) {
+                const QString why = move ? QStringLiteral("illegal move") : reason;
+                *failure = {
+                    TPgnFailure::TCause::BadMove,
+                    QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
+                    ply, pgn.Moves[ply], why == u"ambiguous move"};
+            }
             return std::nullopt;
         }
     }
     return game.MoveRecord;
+}
+
+std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {
+    TPgnFailure failure;
+    std::optional<QStringList> record = RecordOfPgnGame(pgn, &failure);
+    if (!record && error)
+        *error = failure.Reason;
+    return record;
 }

@@ -2,6 +2,7 @@
 // real-world PGN files that turns a game back into record entries.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -43,7 +44,25 @@ struct TPgnGame {
 // lines ("%"), variations (nested), NAGs, move numbers and annotation marks.
 QList<TPgnGame> ReadPgnGames(const QString &text);
 
-// Plays a game's moves from the initial position and answers its record entries. Games that
-// start from a set-up position or belong to another variant are refused. On failure *error
-// says why, naming the move ("move 12... Nf6: illegal move").
+// PGN files in the wild are UTF-8 or, when older, Latin-1.
+QString DecodePgn(const QByteArray &bytes);
+
+// "12." for White's move of the twelfth move, "12..." for Black's; ply counts from 0.
+QString MoveNumberText(qsizetype ply);
+
+// Why a PGN game does not become a record, for messages in either language.
+struct TPgnFailure {
+    enum class TCause { SetUpPosition, Variant, BadMove };
+    TCause Cause = TCause::BadMove;
+    // In English: "move 12... Nf6: illegal move", or why the start is refused.
+    QString Reason;
+    qsizetype Ply = -1;     // the bad move, counted from 0
+    QString Move;           // that move as the file writes it
+    bool Ambiguous = false; // the move fits more than one piece
+};
+
+// Plays a game's moves from the initial position, once, and answers its record entries. Games
+// that start from a set-up position or belong to another variant are refused. On failure
+// *failure (or *error, its English reason) says why, naming the move.
+std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, TPgnFailure *failure);
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, QString *error = nullptr);

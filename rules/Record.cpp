@@ -25,17 +25,35 @@ int ParseIndex(QStringView text) {
     return value;
 }
 
-QChar PromotionLetter(QChar letter) {
-    return KindOfPromotionLetter(letter) != Pawn ? letter : NoPromotion;
+void AppendIndex(QString &text, int index) {
+    if (index >= 10)
+        text += QChar(u'0' + index / 10);
+    text += QChar(u'0' + index % 10);
 }
+
+constexpr QStringView NotAnEntry = u"not a move of the form from>to with squares 0..63";
+constexpr QStringView NotLegal = u"not a legal move in this position";
 
 } // namespace
 
-std::optional<TRecordEntry> ParseRecordEntry(const QString &entry) {
-    QStringView move(entry);
+QString TRecordEntry::Text() const {
+    QString text;
+    text.reserve(8);
+    AppendIndex(text, From);
+    text += u'>';
+    AppendIndex(text, To);
+    if (KindOfPromotionLetter(Promotion) != Pawn) {
+        text += u',';
+        text += Promotion;
+    }
+    return text;
+}
+
+std::optional<TRecordEntry> TRecordEntry::Parse(QStringView move) {
     TRecordEntry parsed;
     if (const qsizetype comma = move.indexOf(u','); comma >= 0) {
-        parsed.Promotion = PromotionLetter(move.back());
+        const QChar letter = move.back();
+        parsed.Promotion = KindOfPromotionLetter(letter) != Pawn ? letter : NoPromotion;
         move = move.left(comma);
     }
     const qsizetype arrow = move.indexOf(u'>');
@@ -48,10 +66,14 @@ std::optional<TRecordEntry> ParseRecordEntry(const QString &entry) {
     return parsed;
 }
 
+std::optional<TRecordEntry> ParseRecordEntry(const QString &entry) {
+    return TRecordEntry::Parse(entry);
+}
+
 bool TGame::ReplayMoves(const QStringList &entries) {
     Reset();
     for (const QString &entry : entries) {
-        const std::optional<TRecordEntry> move = ParseRecordEntry(entry);
+        const std::optional<TRecordEntry> move = TRecordEntry::Parse(entry);
         if (!move || !TryMove(move->From, move->To, move->Promotion, true)) {
             Reset();
             return false;
@@ -67,17 +89,23 @@ void TGame::UndoLastMove() {
     ReplayMoves(earlier);
 }
 
-std::optional<TBadEntry> FindBadEntry(const QStringList &entries) {
-    TGame game;
+TReplay ReplayRecord(const QStringList &entries, std::function<std::uint8_t(TColor)> promotion) {
+    TReplay replay{std::make_unique<TGame>(), std::nullopt};
+    TGame &game = *replay.Game;
+    game.PromotionHook = std::move(promotion);
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const std::optional<TRecordEntry> move = ParseRecordEntry(entries[i]);
-        if (!move)
-            return TBadEntry{int(i),
-                             QStringLiteral("not a move of the form from>to with squares 0..63")};
-        if (!game.TryMove(move->From, move->To, move->Promotion, true))
-            return TBadEntry{int(i), QStringLiteral("not a legal move in this position")};
+        const std::optional<TRecordEntry> move = TRecordEntry::Parse(entries[i]);
+        if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
+            replay.Bad = TBadEntry{int(i), (move ? NotLegal : NotAnEntry).toString()};
+            break;
+        }
     }
-    return std::nullopt;
+    game.PromotionHook = nullptr; // the adopting game keeps its own
+    return replay;
+}
+
+std::optional<TBadEntry> FindBadEntry(const QStringList &entries) {
+    return ReplayRecord(entries).Bad;
 }
 
 QByteArray SavedGameBytes(const QStringList &entries) {

@@ -1,16 +1,32 @@
 // Record entries ("12>28", "52>60,Q") and saved-game files (one entry per line, CR LF).
 #pragma once
 
+#include "Board.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
+// One played move as the record writes it: from index, ">", to index, and on a promotion ","
+// and the piece's letter.
 struct TRecordEntry {
     int From = 0;
     int To = 0;
     QChar Promotion = u'-'; // "Q", "R", "K", "B", or '-' when the entry names no known piece
+
+    // "12>28", "52>60,Q": the suffix only for a known promotion letter.
+    QString Text() const;
+    // Both indices must be plain decimal digits in 0..63; anything else is no entry. After a
+    // "," the last character is the promotion letter; one that names no piece becomes '-'.
+    static std::optional<TRecordEntry> Parse(QStringView text);
+
+    bool operator==(const TRecordEntry &) const = default;
 };
 
 // Both indices must be plain decimal digits in 0..63; anything else is a bad entry.
@@ -21,8 +37,22 @@ struct TBadEntry {
     QString Reason; // short English reason, for the companion's messages
 };
 
-// Replays the entries on a scratch game (no hooks: a promotion without a letter is a queen)
-// and names the first one that does not parse or is not a legal move.
+// A record played on a game of its own.
+struct TReplay {
+    // After every entry when the record is good; after the entries before the bad one when not.
+    std::unique_ptr<TGame> Game;
+    std::optional<TBadEntry> Bad;
+};
+
+// Plays the entries on a fresh game that shows no messages; a promotion without a letter asks
+// `promotion` (none: a queen, what a closed dialog answers). Stops at the first entry that does
+// not parse or is not a legal move. The replayed game is adopted with TGame::Adopt, so a
+// record is checked and taken over in one pass and a bad one leaves the game in play alone.
+TReplay ReplayRecord(const QStringList &entries,
+                     std::function<std::uint8_t(TColor)> promotion = {});
+
+// Names the first entry of the record that does not parse or is not a legal move (a promotion
+// without a letter is a queen).
 std::optional<TBadEntry> FindBadEntry(const QStringList &entries);
 
 // The saved-game format: every entry followed by CR LF; an empty record gives no bytes.

@@ -1,6 +1,7 @@
 #include "San.h"
 
 #include "Board.h"
+#include "LegalMoves.h"
 
 #include <QRegularExpression>
 #include <cstdlib>
@@ -9,7 +10,6 @@
 namespace {
 
 const QString SanPieceLetters = QStringLiteral("KQRNBP"); // indexed by kind
-const QString RecordLetters = QStringLiteral("-QRKB");    // indexed by kind, queen to bishop
 
 int ColumnOf(int index) {
     return index % 8;
@@ -22,21 +22,19 @@ const TPieces *PieceAt(const TGame &game, int index) {
     return game.Board->Squares[index]->Piece;
 }
 
-bool IsPromotion(const TGame &game, int from, int to) {
+bool PromotesOn(const TGame &game, int from, int to) {
     const TPieces *piece = PieceAt(game, from);
-    return piece && piece->Kind == Pawn && (RowOf(to) == 7 || RowOf(to) == 0);
+    return piece && IsPromotion(piece->Kind, to);
 }
 
 // Other pieces of the mover's kind and colour that could go to the same square.
 std::vector<int> Rivals(TGame &game, int from, int to) {
-    const TPieces *mover = PieceAt(game, from);
+    const TKind kind = PieceAt(game, from)->Kind;
     std::vector<int> rivals;
-    for (int i = 0; i < 64; ++i) {
-        const TPieces *piece = PieceAt(game, i);
-        if (i != from && piece && piece->Color == mover->Color && piece->Kind == mover->Kind &&
-            game.TryMove(i, to, u'Q', false))
-            rivals.push_back(i);
-    }
+    VisitLegalMoves(game, [&](const TLegalMove &move) {
+        if (move.To == to && move.From != from && move.Mover == kind)
+            rivals.push_back(move.From);
+    });
     return rivals;
 }
 
@@ -115,9 +113,9 @@ QString SquareName(int index) {
     return QString(QChar(u'a' + ColumnOf(index))) + QChar(u'1' + RowOf(index));
 }
 
-QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind) {
+QString SanOfMove(TGame &game, int from, int to, TKind promotedKind) {
     const TPieces *mover = PieceAt(game, from);
-    if (mover->Kind == King && std::abs(to - from) == 2)
+    if (IsCastling(mover->Kind, from, to))
         return to > from ? QStringLiteral("O-O") : QStringLiteral("O-O-O");
     const bool capture =
         PieceAt(game, to) || (mover->Kind == Pawn && ColumnOf(from) != ColumnOf(to));
@@ -129,18 +127,27 @@ QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind) {
     if (capture)
         san += u'x';
     san += SquareName(to);
-    if (IsPromotion(game, from, to))
+    if (PromotesOn(game, from, to))
         san += u'=' + SanPieceLetters[promotedKind];
     return san;
 }
 
-QString SanCheckMark(TGame &game) {
-    if (!game.Board->IsKingAttacked(game.SideToMove))
+QString SanCheckMark(TGameStatus status) {
+    switch (status) {
+    case TGameStatus::Check:
+        return QStringLiteral("+");
+    case TGameStatus::Mate:
+        return QStringLiteral("#");
+    default:
         return {};
-    return game.HasNoLegalMove(game.SideToMove) ? QStringLiteral("#") : QStringLiteral("+");
+    }
 }
 
-std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *error) {
+QString SanCheckMark(TGame &game) {
+    return SanCheckMark(game.Status());
+}
+
+std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error) {
     const auto fail = [error](const QString &reason) {
         if (error)
             *error = reason;
@@ -155,30 +162,27 @@ std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *err
         const TPieces *king = PieceAt(game, from);
         if (!king || king->Kind != King || !game.TryMove(from, to, NoPromotion, false))
             return fail(QStringLiteral("illegal move"));
-        return TSanMove{from, to, NoPromotion};
+        return TRecordEntry{from, to, NoPromotion};
     }
     std::vector<int> candidates;
-    for (int from = 0; from < 64; ++from) {
-        const TPieces *piece = PieceAt(game, from);
-        if (piece && piece->Color == game.SideToMove &&
-            (parsed->Kind < 0 || piece->Kind == parsed->Kind) &&
-            (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(from)) &&
-            (parsed->FromRow < 0 || parsed->FromRow == RowOf(from)) &&
-            game.TryMove(from, parsed->To, u'Q', false))
-            candidates.push_back(from);
-    }
+    VisitLegalMoves(game, [&](const TLegalMove &move) {
+        if (move.To == parsed->To && (parsed->Kind < 0 || move.Mover == parsed->Kind) &&
+            (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(move.From)) &&
+            (parsed->FromRow < 0 || parsed->FromRow == RowOf(move.From)))
+            candidates.push_back(move.From);
+    });
     if (candidates.empty())
         return fail(QStringLiteral("illegal move"));
     if (candidates.size() > 1)
         return fail(QStringLiteral("ambiguous move"));
     const int from = candidates.front();
     QChar letter = NoPromotion;
-    if (IsPromotion(game, from, parsed->To)) {
+    if (PromotesOn(game, from, parsed->To)) {
         if (parsed->PromotedKind < 0)
             return fail(QStringLiteral("promotion piece missing"));
-        letter = RecordLetters[parsed->PromotedKind];
+        letter = PromotionLetter(TKind(parsed->PromotedKind));
     } else if (parsed->PromotedKind >= 0) {
         return fail(QStringLiteral("promotion on a move that does not promote"));
     }
-    return TSanMove{from, parsed->To, letter};
+    return TRecordEntry{from, parsed->To, letter};
 }

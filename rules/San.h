@@ -2,6 +2,8 @@
 // that is about to be played, and finding the move that a SAN text names.
 #pragma once
 
+#include "Record.h"
+
 #include <QChar>
 #include <QString>
 #include <cstdint>
@@ -9,24 +11,19 @@
 
 class TGame;
 
-struct TSanMove {
-    int From = 0;
-    int To = 0;
-    QChar Promotion = u'-'; // record letter: "Q", "R", "K" (knight), "B", or '-'
-};
-
 // The SAN of a legal move of the side to move, without its check or mate mark: "Nbd7",
 // "exd6", "O-O-O", "e8=Q". The position is left as it was.
-QString SanOfMove(TGame &game, int from, int to, std::uint8_t promotedKind);
+QString SanOfMove(TGame &game, int from, int to, TKind promotedKind);
 
 // "+" when the side to move is in check, "#" when it is mated, "" otherwise.
 QString SanCheckMark(TGame &game);
+QString SanCheckMark(TGameStatus status);
 
 // Finds the one legal move of the side to move that a SAN text names. Tolerates "0-0" with
 // zeros, trailing "+ # ! ?" marks, "e8Q" without "=", a ":" or "-" between the squares and a
 // fully written origin ("e2e4"). On failure *error holds "illegal move", "ambiguous move" and
 // the like.
-std::optional<TSanMove> ResolveSan(TGame &game, const QString &san, QString *error);
+std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error);
 
 // Square names: 0 is "a1", 63 is "h8".
 QString SquareName(int index);

@@ -1,7 +1,5 @@
 #include "Snapshot.h"
 
-#include "Board.h"
-
 TPositionSnapshot::TPositionSnapshot(const TGame &game)
     : SideToMove(game.SideToMove), WhiteCastleShort(game.WhiteCastleShort),
       WhiteCastleLong(game.WhiteCastleLong), BlackCastleShort(game.BlackCastleShort),
@@ -10,7 +8,7 @@ TPositionSnapshot::TPositionSnapshot(const TGame &game)
     for (int i = 0; i < 64; ++i) {
         TPieces *piece = game.Board->Squares[i]->Piece;
         Pieces[i] = piece;
-        Kinds[i] = piece ? piece->Kind : 0;
+        Kinds[i] = piece ? piece->Kind : King;
     }
 }
 

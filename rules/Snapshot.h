@@ -2,13 +2,12 @@
 // replaying the whole record.
 #pragma once
 
+#include "Board.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
-
-class TGame;
-class TPieces;
 
 class TPositionSnapshot {
 public:
@@ -20,8 +19,8 @@ public:
 
 private:
     std::array<TPieces *, 64> Pieces{};
-    std::array<std::uint8_t, 64> Kinds{}; // a promotion changes a piece's kind in place
-    std::uint8_t SideToMove;
+    std::array<TKind, 64> Kinds{}; // a promotion changes a piece's kind in place
+    TColor SideToMove;
     std::uint8_t WhiteCastleShort;
     std::uint8_t WhiteCastleLong;
     std::uint8_t BlackCastleShort;

@@ -6,12 +6,12 @@
 #include "Pgn.h"
 #include "Record.h"
 
+#include <QCommandLineParser>
 #include <QDate>
 #include <QFile>
 #include <QIODevice>
 #include <QMap>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <optional>
 
 namespace {
@@ -43,64 +43,66 @@ int UsageError(QIODevice &err, const QString &problem) {
 
 struct TArguments {
     QStringList Positional;
-    QMap<QString, QString> Values; // option name without dashes -> value
+    QMap<QString, QString> Values; // option name without dashes -> value (the last one given)
 };
+
+// The argument that brought in the option the parser did not know: "--name" or "--name=..."
+// for a long option, a single-dash group holding the letter for a short one.
+QString UnknownArgument(const QStringList &arguments, const QString &name) {
+    for (const QString &argument : arguments) {
+        if (argument == u"--")
+            break;
+        if (argument.startsWith(u"--") ? argument.mid(2).section(u'=', 0, 0) == name
+                                       : argument.size() > 1 && argument.startsWith(u'-') &&
+                                             argument.mid(1).contains(name))
+            return argument;
+    }
+    return QStringLiteral("--") + name;
+}
 
 // "--name VALUE" and "--name=VALUE" for the named options, "--" ends the options; any other
 // argument that starts with "-" is an unknown option.
 std::optional<TArguments> ParseArguments(const QStringList &arguments, const QStringList &options,
                                          QString *problem) {
+    QCommandLineParser parser;
+    for (const QString &name : options)
+        parser.addOption(QCommandLineOption(name, QString(), name));
+    // The parser skips the first argument, the program's name.
+    if (!parser.parse(QStringList{Program} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            *problem = QStringLiteral("unknown option '%1'")
+                           .arg(UnknownArgument(arguments, unknown.front()));
+        else // the one other failure: a value option at the very end
+            *problem = QStringLiteral("option '%1' needs a value").arg(arguments.back());
+        return std::nullopt;
+    }
     TArguments parsed;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(u'-') || argument == u"-") {
-            parsed.Positional.append(argument);
-            continue;
-        }
-        if (argument == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        const qsizetype equals = argument.indexOf(u'=');
-        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
-        if (!argument.startsWith(u"--") || !options.contains(name)) {
-            *problem = QStringLiteral("unknown option '%1'").arg(argument);
-            return std::nullopt;
-        }
-        if (equals >= 0) {
-            parsed.Values[name] = argument.mid(equals + 1);
-        } else if (i + 1 < arguments.size()) {
-            parsed.Values[name] = arguments[++i];
-        } else {
-            *problem = QStringLiteral("option '--%1' needs a value").arg(name);
-            return std::nullopt;
-        }
+    parsed.Positional = parser.positionalArguments();
+    for (const QString &name : options) {
+        if (parser.isSet(name))
+            parsed.Values[name] = parser.value(name);
     }
     return parsed;
 }
 
 // The saved game of one file, or nullopt after the file's error went to err.
-std::optional<QStringList> LoadSavedGame(const QString &path, QIODevice &err) {
+std::optional<QStringList> ReadGameLines(const QString &path, QIODevice &err) {
     QString readError;
-    const std::optional<QStringList> lines = ReadSavedGame(path, &readError);
-    if (!lines) {
+    std::optional<QStringList> lines = ReadSavedGame(path, &readError);
+    if (!lines)
         Fail(err, QStringLiteral("cannot read %1: %2").arg(path, readError));
-        return std::nullopt;
-    }
-    if (const std::optional<TBadEntry> bad = FindBadEntry(*lines)) {
-        Write(err, QStringLiteral("%1:%2: %3\n").arg(path).arg(bad->Index + 1).arg(bad->Reason));
-        return std::nullopt;
-    }
     return lines;
 }
 
+void ReportBadEntry(QIODevice &err, const QString &path, const TBadEntry &bad) {
+    Write(err, QStringLiteral("%1:%2: %3\n").arg(path).arg(bad.Index + 1).arg(bad.Reason));
+}
+
 // Notation lines as the notation box shows them, then the game message after the last move.
-QString ShowText(const QStringList &entries) {
-    TGame game;
-    game.ReplayMoves(entries);
+QString ShowText(const TGame &game) {
     QString text;
-    for (const QString &line : std::as_const(game.Notation))
+    for (const QString &line : game.Notation)
         text += line + u'\n';
     return text + game.GameMessage + u'\n';
 }
@@ -116,8 +118,12 @@ int Show(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     int status = ExitOk;
     bool headerWritten = false;
     for (const QString &file : files) {
-        const std::optional<QStringList> entries = LoadSavedGame(file, err);
-        if (!entries) {
+        const std::optional<QStringList> entries = ReadGameLines(file, err);
+        // One replay checks the game and gives its notation.
+        const TReplay replay = entries ? ReplayRecord(*entries) : TReplay{};
+        if (replay.Bad)
+            ReportBadEntry(err, file, *replay.Bad);
+        if (!entries || replay.Bad) {
             status = ExitFailed;
             continue;
         }
@@ -126,7 +132,7 @@ int Show(const QStringList &arguments, QIODevice &out, QIODevice &err) {
             Write(out, QStringLiteral("%1==> %2 <==\n").arg(headerWritten ? "\n" : "", file));
             headerWritten = true;
         }
-        Write(out, ShowText(*entries));
+        Write(out, ShowText(*replay.Game));
     }
     return status;
 }
@@ -203,18 +209,17 @@ int PgnCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
                                               "an unknown part)")
                                    .arg(tags.Date));
     const QString &file = parsed->Positional.front();
-    const std::optional<QStringList> entries = LoadSavedGame(file, err);
+    const std::optional<QStringList> entries = ReadGameLines(file, err);
     if (!entries)
         return ExitFailed;
-    Write(out, *PgnOfRecord(*entries, tags));
+    TBadEntry bad;
+    const std::optional<QString> pgn = PgnOfRecord(*entries, tags, &bad);
+    if (!pgn) {
+        ReportBadEntry(err, file, bad);
+        return ExitFailed;
+    }
+    Write(out, *pgn);
     return ExitOk;
-}
-
-// PGN files in the wild are UTF-8 or, when older, Latin-1.
-QString DecodePgn(const QByteArray &bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
 QString GameName(const TPgnGame &game, qsizetype number) {

@@ -4,7 +4,6 @@
 #include "Record.h"
 
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 QStringList SavedGameFilters() {
     return {QStringLiteral("Сохраненные игры Korvalen (*.kvl)"), QStringLiteral("Все файлы (*)"),
@@ -27,64 +26,34 @@ bool LooksLikePgn(const QStringList &lines) {
 
 namespace {
 
-// The saved-game reader keeps every byte as one Latin-1 character; PGN files in the wild are
-// UTF-8 or, when older, Latin-1.
-QString PgnText(const QStringList &lines) {
-    const QByteArray bytes = lines.join(u'\n').toLatin1();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
-// The first move of a game that cannot be played, counted from 0; -1 when every move can.
-qsizetype FirstBadMove(TPgnGame game) {
-    const QStringList moves = game.Moves;
-    // A prefix of a game's moves replays when, and only when, the bad move lies beyond it.
-    qsizetype good = 0;
-    qsizetype bad = moves.size() + 1;
-    while (bad - good > 1) {
-        const qsizetype middle = (good + bad) / 2;
-        game.Moves = moves.first(middle);
-        if (RecordOfPgnGame(game))
-            good = middle;
-        else
-            bad = middle;
-    }
-    return bad > moves.size() ? -1 : bad - 1;
-}
-
-QString PgnGameProblem(const TPgnGame &game, const QString &reason) {
-    TPgnGame start = game;
-    start.Moves.clear();
-    if (!RecordOfPgnGame(start)) {
-        if (!game.Tag(QStringLiteral("Variant")).trimmed().isEmpty() &&
-            reason.startsWith(QStringLiteral("variant")))
-            return QStringLiteral("партия 1 относится к варианту «%1», а не к обычным шахматам")
-                .arg(game.Tag(QStringLiteral("Variant")).trimmed().left(40));
+QString PgnGameProblem(const TPgnGame &game, const TPgnFailure &failure) {
+    switch (failure.Cause) {
+    case TPgnFailure::TCause::Variant:
+        return QStringLiteral("партия 1 относится к варианту «%1», а не к обычным шахматам")
+            .arg(game.Tag(QStringLiteral("Variant")).trimmed().left(40));
+    case TPgnFailure::TCause::SetUpPosition:
         return QStringLiteral("партия 1 начинается не с начальной позиции");
+    case TPgnFailure::TCause::BadMove:
+        break;
     }
-    const qsizetype ply = FirstBadMove(game);
-    const QString what = reason.endsWith(QStringLiteral("ambiguous move"))
-                             ? QStringLiteral("неоднозначен")
-                             : QStringLiteral("недопустим");
-    return QStringLiteral("в партии 1 ход %1%2 %3 %4")
-        .arg(ply / 2 + 1)
-        .arg(ply % 2 == 0 ? QStringLiteral(".") : QStringLiteral("..."),
-             game.Moves.value(ply).left(40), what);
+    return QStringLiteral("в партии 1 ход %1 %2 %3")
+        .arg(MoveNumberText(failure.Ply), failure.Move.left(40),
+             failure.Ambiguous ? QStringLiteral("неоднозначен") : QStringLiteral("недопустим"));
 }
 
 } // namespace
 
 std::optional<QStringList> RecordOfPgnLines(const QStringList &lines, QString *problem) {
-    const QList<TPgnGame> games = ReadPgnGames(PgnText(lines));
+    // The saved-game reader keeps every byte as one Latin-1 character.
+    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(lines.join(u'\n').toLatin1()));
     if (games.isEmpty()) {
         *problem = QStringLiteral("в файле нет ни одной партии");
         return std::nullopt;
     }
-    QString reason;
-    std::optional<QStringList> record = RecordOfPgnGame(games.constFirst(), &reason);
+    TPgnFailure failure;
+    std::optional<QStringList> record = RecordOfPgnGame(games.constFirst(), &failure);
     if (!record)
-        *problem = PgnGameProblem(games.constFirst(), reason);
+        *problem = PgnGameProblem(games.constFirst(), failure);
     return record;
 }
 

@@ -127,9 +127,13 @@ void TMainForm::LoadGameFile(const QString &fileName) {
         pcMain->setCurrentWidget(tsBoard); // showing the page redraws the board
 }
 
+// Checked and played in one pass on a game of its own, so a bad record leaves the game in play
+// alone. A promotion without a letter is asked as at the board; the question runs the event
+// loop, so the game is read afresh before it is replaced.
 std::optional<TBadEntry> TMainForm::AdoptRecord(const QStringList &record) {
-    if (std::optional<TBadEntry> bad = FindBadEntry(record))
-        return bad;
-    CurrentGame->ReplayMoves(record);
+    TReplay replay = ReplayRecord(record, CurrentGame->PromotionHook);
+    if (replay.Bad)
+        return replay.Bad;
+    CurrentGame->Adopt(std::move(*replay.Game));
     return std::nullopt;
 }

@@ -149,13 +149,12 @@ void TMainForm::ReceiveMoveList(const QStringList &received) {
     if (received.size() > localCount) {
         // A list that does not replay must not cost the player the game on the board; and no
         // answer, which would only bring the same list back again.
-        if (FindBadEntry(received))
+        // Checked and played in one pass; a promotion that names no piece is a queen, without
+        // the dialog.
+        TReplay replay = ReplayRecord(received);
+        if (replay.Bad)
             return;
-        // Replayed exactly as it was checked: a promotion that names no piece is a queen,
-        // without the dialog.
-        auto promotionHook = std::exchange(CurrentGame->PromotionHook, nullptr);
-        CurrentGame->ReplayMoves(received);
-        CurrentGame->PromotionHook = std::move(promotionHook);
+        CurrentGame->Adopt(std::move(*replay.Game));
         SelectedSquare = NoSelection;
         DrawBoard();
         RefreshNotation();

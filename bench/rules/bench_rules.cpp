@@ -1,10 +1,15 @@
-// Figures for the rules: the full legal-move scan of a mated side, the replay of a long game
-// and move-path counting.
+// Figures for the rules: the full legal-move scan of a mated side, the replay of a long game,
+// the companion's show and move-path counting.
 #include "Board.h"
+#include "Commands.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Perft.h"
+#include "Record.h"
 #include "Snapshot.h"
 
+#include <QBuffer>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <optional>
@@ -32,12 +37,7 @@ private:
 
 std::vector<TMove> LegalMoves(TGame &game) {
     std::vector<TMove> moves;
-    for (int from = 0; from < 64; ++from) {
-        for (int to = 0; to < 64; ++to) {
-            if (from != to && game.TryMove(from, to, NoPromotion, false))
-                moves.push_back({from, to});
-        }
-    }
+    VisitLegalMoves(game, [&](const TLegalMove &move) { moves.push_back({move.From, move.To}); });
     return moves;
 }
 
@@ -50,7 +50,7 @@ struct TGameFeatures {
 bool IsSpecial(const TGame &game, TMove move) {
     const TPieces *piece = game.Board->Squares[move.From]->Piece;
     if (piece->Kind == King)
-        return std::abs(move.From - move.To) == 2;
+        return IsCastling(piece->Kind, move.From, move.To);
     if (piece->Kind != Pawn)
         return false;
     const int row = move.To / 8;
@@ -64,7 +64,6 @@ bool IsSpecial(const TGame &game, TMove move) {
 std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatures &features) {
     TRandom random(seed);
     TGame game;
-    const char *promotions = "QRKB";
     for (int ply = 0; ply < plies; ++ply) {
         std::vector<TMove> moves = LegalMoves(game);
         std::vector<TMove> special;
@@ -79,14 +78,15 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
             const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
             const TPieces *piece = game.Board->Squares[move.From]->Piece;
             const bool pawn = piece->Kind == Pawn;
-            const bool castling = piece->Kind == King && std::abs(move.From - move.To) == 2;
+            const bool castling = IsCastling(piece->Kind, move.From, move.To);
             const bool enPassant =
                 IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
-            const bool promotion = pawn && (move.To / 8 == 0 || move.To / 8 == 7);
+            const bool promotion = IsPromotion(piece->Kind, move.To);
             if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
                 continue;
             const TPositionSnapshot before(game);
-            game.TryMove(move.From, move.To, QChar::fromLatin1(promotions[random.Below(4)]), true);
+            game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]),
+                         true);
             if (game.HasNoLegalMove(game.SideToMove)) {
                 before.Restore(game); // the game must go on
                 continue;
@@ -175,6 +175,34 @@ BENCHMARK(ReplayWithStatus)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The companion's show over the same games, saved as files: reading, checking, replaying and
+// writing the notation, as a user of korvalen-kvl waits for it.
+void ShowCommand(benchmark::State &state) {
+    static const std::vector<QStringList> games = LongGames(8, 300);
+    const QTemporaryDir folder;
+    QStringList arguments{QStringLiteral("show")};
+    qsizetype moves = 0;
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        arguments.append(folder.filePath(QStringLiteral("game%1.kvl").arg(i)));
+        moves += games[i].size();
+        if (!WriteSavedGame(arguments.last(), games[i]))
+            state.SkipWithError("cannot write the games");
+    }
+    for (auto _ : state) {
+        QBuffer out;
+        QBuffer err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        if (RunKvl(arguments, out, err) != 0)
+            state.SkipWithError("show failed");
+        benchmark::DoNotOptimize(out.data().size());
+    }
+    state.counters["us_per_move"] =
+        benchmark::Counter(double(moves) / 1e6, benchmark::Counter::kIsIterationInvariantRate |
+                                                    benchmark::Counter::kInvert);
+}
+BENCHMARK(ShowCommand)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void PerftKiwipete3(benchmark::State &state) {
     TGame game;

@@ -38,7 +38,7 @@ inline void Place(TBoard &board, QStringView pieces) {
         const qsizetype kind = QStringView(u"kqrnbp").indexOf(item[0].toLower());
         QVERIFY2(kind >= 0, "unknown piece letter");
         board.PutPiece(Square(item.mid(1, 2)), item[0].isUpper() ? White : Black,
-                       std::uint8_t(kind));
+                       TKind(kind));
     }
 }
 

@@ -1,9 +1,12 @@
 // Move-path counts on the standard test positions, FEN set-up, and that counting leaves the
 // game as it found it.
+#include "LegalMoves.h"
 #include "Perft.h"
 #include "RulesTestSupport.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+#include <cstdlib>
 
 namespace {
 
@@ -18,12 +21,49 @@ const QString Position5 =
 const QString Position6 =
     QStringLiteral("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
 
+// Every (from, to) pair tried in index order, as the search for a legal move is specified.
+std::vector<std::pair<int, int>> TrialOfEveryPair(TGame &game) {
+    std::vector<std::pair<int, int>> moves;
+    for (int from = 0; from < 64; ++from) {
+        for (int to = 0; to < 64; ++to) {
+            if (to != from && game.TryMove(from, to, NoPromotion, false))
+                moves.emplace_back(from, to);
+        }
+    }
+    return moves;
+}
+
+// A square attacked as a scan of every piece of the attacker finds it: the line counts of
+// CountOnLine, the king's and knight's distances, the pawn's two forward diagonals.
+bool AttackedByScan(const TBoard &board, int column, int row, TColor attacker) {
+    const int reach = board.Squares[row * 8 + column]->Piece ? 2 : 1;
+    for (const auto &square : board.Squares) {
+        const TPieces *piece = square->Piece;
+        if (!piece || piece->Color != attacker)
+            continue;
+        const int dx = std::abs(column - square->Column);
+        const int dy = std::abs(row - square->Row);
+        const bool line = board.CountOnLine(column, row, square->Column, square->Row) == reach;
+        const bool attacks = piece->Kind == King     ? dx <= 1 && dy <= 1
+                             : piece->Kind == Queen  ? line
+                             : piece->Kind == Rook   ? (dx == 0 || dy == 0) && line
+                             : piece->Kind == Knight ? dx * dy == 2
+                             : piece->Kind == Bishop
+                                 ? dx == dy && line
+                                 : dx == 1 && row == square->Row + (attacker == White ? 1 : -1);
+        if (attacks)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class TestPerft : public QObject {
     Q_OBJECT
 
 private slots:
+    void legalMovesMatchTrialOfEveryPair();
     void perft_data();
     void perft();
     void perftLeavesGameAsItWas();
@@ -182,6 +222,47 @@ void TestPerft::badFen() {
     QVERIFY(!error.isEmpty());
     QVERIFY(TFullState(game) == before);
     QVERIFY(!SetUpFromFen(game, fen)); // no place for the reason is fine too
+}
+
+// Positions from seeded random games (castling, en passant and promotion come up), where the
+// visit of the legal moves must meet exactly the moves of the trial of every pair, in its
+// order, and the outward attack test must agree with a scan of every piece.
+void TestPerft::legalMovesMatchTrialOfEveryPair() {
+    QRandomGenerator random(8);
+    int positions = 0;
+    for (int round = 0; round < 12; ++round) {
+        TGame game;
+        for (int ply = 0; ply < 60; ++ply, ++positions) {
+            const std::vector<std::pair<int, int>> expected = TrialOfEveryPair(game);
+            std::vector<std::pair<int, int>> visited;
+            VisitLegalMoves(game, [&](const TLegalMove &move) {
+                QCOMPARE(move.Mover, game.Board->Squares[move.From]->Piece->Kind);
+                visited.emplace_back(move.From, move.To);
+            });
+            const QString where = FenOf(game);
+            QVERIFY2(visited == expected, qPrintable(where));
+            QCOMPARE(game.HasNoLegalMove(game.SideToMove), expected.empty());
+            for (int i = 0; i < 64; ++i) {
+                for (const TColor attacker : {White, Black}) {
+                    QVERIFY2(game.Board->IsSquareAttacked(i % 8, i / 8, attacker) ==
+                                 AttackedByScan(*game.Board, i % 8, i / 8, attacker),
+                             qPrintable(QStringLiteral("%1, square %2").arg(where).arg(i)));
+                }
+            }
+            if (expected.empty())
+                break;
+            // Pawn moves and captures are favoured, so that games open up and promote.
+            auto [from, to] = expected[random.bounded(int(expected.size()))];
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                const auto [f, t] = expected[random.bounded(int(expected.size()))];
+                if (game.Board->Squares[f]->Piece->Kind == Pawn || game.Board->Squares[t]->Piece)
+                    std::tie(from, to) = std::pair{f, t};
+            }
+            const QChar letter = PromotionLetter(PromotionKinds[random.bounded(4)]);
+            QVERIFY(game.TryMove(from, to, letter, true));
+        }
+    }
+    QVERIFY(positions > 300);
 }
 
 QTEST_GUILESS_MAIN(TestPerft)

@@ -151,8 +151,8 @@ void TestPosition::putPieceRefusesBadArguments() {
     TBoard board;
     QCOMPARE(board.PutPiece(64, White, Rook), nullptr);
     QCOMPARE(board.PutPiece(-1, White, Rook), nullptr);
-    QCOMPARE(board.PutPiece(3, 2, Rook), nullptr);
-    QCOMPARE(board.PutPiece(3, White, 6), nullptr);
+    QCOMPARE(board.PutPiece(3, TColor(2), Rook), nullptr);
+    QCOMPARE(board.PutPiece(3, White, TKind(6)), nullptr);
     TPieces *rook = board.PutPiece(3, Black, Rook);
     QVERIFY(rook);
     QCOMPARE(board.Squares[3]->Piece, rook);
@@ -203,7 +203,7 @@ void TestPosition::attackedSquares() {
     for (const QString &name : attacked)
         expected.insert(Square(name));
     for (int i = 0; i < 64; ++i) {
-        const bool answer = board.IsSquareAttacked(i % 8, i / 8, std::uint8_t(attacker));
+        const bool answer = board.IsSquareAttacked(i % 8, i / 8, TColor(attacker));
         QVERIFY2(answer == expected.contains(i),
                  qPrintable(QStringLiteral("square %1%2").arg(QChar(u'a' + i % 8)).arg(i / 8 + 1)));
     }

@@ -23,6 +23,9 @@ class TestRecord : public QObject {
 private slots:
     void parseEntry_data();
     void parseEntry();
+    void entryTextRoundTrip();
+    void adoptReplay_data();
+    void adoptReplay();
     void replay_data();
     void replay();
     void replayPromotion_data();
@@ -91,6 +94,77 @@ void TestRecord::parseEntry() {
     QCOMPARE(parsed->From, from);
     QCOMPARE(parsed->To, to);
     QCOMPARE(parsed->Promotion, promotion);
+}
+
+// Every entry the program can write reads back as itself, and only a known letter is written.
+void TestRecord::entryTextRoundTrip() {
+    QCOMPARE((TRecordEntry{52, 60, u'K'}.Text()), QStringLiteral("52>60,K"));
+    QCOMPARE((TRecordEntry{4, 6}.Text()), QStringLiteral("4>6"));
+    QCOMPARE((TRecordEntry{52, 60, u'N'}.Text()), QStringLiteral("52>60"));
+    for (int from = 0; from < 64; ++from) {
+        for (int to = 0; to < 64; ++to) {
+            for (const QChar letter : {u'-', u'Q', u'R', u'K', u'B'}) {
+                const TRecordEntry entry{from, to, letter};
+                const QString text = entry.Text();
+                QCOMPARE(text, QString::number(from) + u'>' + QString::number(to) +
+                                   (letter == u'-' ? QString() : QStringLiteral(",") + letter));
+                QCOMPARE(TRecordEntry::Parse(text), std::optional(entry));
+            }
+        }
+    }
+}
+
+void TestRecord::adoptReplay_data() {
+    QTest::addColumn<QStringList>("record");
+    QTest::addColumn<int>("bad"); // -1 for a good record
+    QTest::newRow("good") << QStringList{"12>28", "53>37", "3>39"} << -1;
+    QTest::newRow("promotion asked") << PromotionGame.first(8) + QStringList{"49>56"} << -1;
+    QTest::newRow("empty") << QStringList{} << -1;
+    QTest::newRow("bad text last") << QStringList{"12>28", "53>37", "bad"} << 2;
+    QTest::newRow("illegal first") << QStringList{"12>36"} << 0;
+    QTest::newRow("illegal after mate") << FoolsMate + QStringList{"12>28"} << 4;
+}
+
+// A record is checked and played once, on a game of its own: a bad one leaves the game in play
+// exactly as it was, a good one replaces its position and lists but not its hooks or squares,
+// and the message after the last move reaches the window once.
+void TestRecord::adoptReplay() {
+    QFETCH(QStringList, record);
+    QFETCH(int, bad);
+    TGame game;
+    SetUpAndPlay(game, QString(), u"e2e4 f7f6 d1h5");
+    QStringList shown;
+    game.GameMessageHook = [&](const QString &text) { shown.append(text); };
+    int asked = 0;
+    game.PromotionHook = [&](std::uint8_t) {
+        ++asked;
+        return std::uint8_t(Knight);
+    };
+    const TFullState before(game);
+    const TFields *const firstSquare = game.Board->Squares[0].get();
+
+    TReplay replay = ReplayRecord(record, game.PromotionHook);
+    if (bad >= 0) {
+        QVERIFY(replay.Bad);
+        QCOMPARE(replay.Bad->Index, bad);
+        QCOMPARE(TFullState(game), before);
+        QVERIFY(shown.isEmpty());
+        return;
+    }
+    QVERIFY(!replay.Bad);
+    game.Adopt(std::move(*replay.Game));
+    TGame expected;
+    expected.PromotionHook = [](std::uint8_t) { return std::uint8_t(Knight); };
+    QVERIFY(expected.ReplayMoves(record));
+    QCOMPARE(PositionOf(game), PositionOf(expected));
+    QCOMPARE(game.MoveRecord, expected.MoveRecord);
+    QCOMPARE(game.Notation, expected.Notation);
+    QCOMPARE(game.Board->Squares[0].get(), firstSquare);
+    QCOMPARE(asked, record.isEmpty() || record.last() != u"49>56" ? 0 : 1);
+    QCOMPARE(shown, record.isEmpty() ? QStringList() : QStringList{expected.GameMessage});
+    QVERIFY(game.GameMessageHook && game.PromotionHook);
+    // The adopted pieces belong to the game now: play on.
+    QCOMPARE(game.HasNoLegalMove(game.SideToMove), expected.HasNoLegalMove(expected.SideToMove));
 }
 
 void TestRecord::replay_data() {

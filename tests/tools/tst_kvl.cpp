@@ -1,11 +1,14 @@
 // The companion's logic called directly: SAN writing and reading, the PGN writer and the
 // tolerant PGN reader, and the round trip record -> PGN -> record.
 #include "Board.h"
+#include "Commands.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Pgn.h"
 #include "Record.h"
 #include "San.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -23,15 +26,10 @@ bool SetUp(TGame &game, const QString &fen) {
     return ok;
 }
 
-std::uint8_t KindOfLetter(QChar letter) {
-    return letter == u'R' ? Rook : letter == u'K' ? Knight : letter == u'B' ? Bishop : Queen;
-}
-
-QString Entry(const TSanMove &move) {
-    QString entry = QStringLiteral("%1>%2").arg(move.From).arg(move.To);
-    if (move.Promotion != NoPromotion)
-        entry += u',' + QString(move.Promotion);
-    return entry;
+// An entry without a known letter promotes to a queen, as a game without hooks does.
+TKind KindOfLetter(QChar letter) {
+    const TKind kind = KindOfPromotionLetter(letter);
+    return kind == Pawn ? Queen : kind;
 }
 
 // A game of random legal moves. Castling and promotion are preferred whenever they are
@@ -44,20 +42,13 @@ QStringList RandomGame(QRandomGenerator &random, int maxPlies, bool *enPassant) 
         std::vector<std::pair<int, int>> moves;
         std::vector<std::pair<int, int>> castlings;
         std::vector<std::pair<int, int>> promotions;
-        for (int from = 0; from < 64; ++from) {
-            const TPieces *piece = game.Board->Squares[from]->Piece;
-            if (!piece || piece->Color != game.SideToMove)
-                continue;
-            for (int to = 0; to < 64; ++to) {
-                if (!game.TryMove(from, to, u'Q', false))
-                    continue;
-                moves.emplace_back(from, to);
-                if (piece->Kind == King && std::abs(from - to) == 2)
-                    castlings.emplace_back(from, to);
-                if (piece->Kind == Pawn && (to / 8 == 0 || to / 8 == 7))
-                    promotions.emplace_back(from, to);
-            }
-        }
+        VisitLegalMoves(game, [&](const TLegalMove &move) {
+            moves.emplace_back(move.From, move.To);
+            if (IsCastling(move.Mover, move.From, move.To))
+                castlings.emplace_back(move.From, move.To);
+            if (move.Promotes())
+                promotions.emplace_back(move.From, move.To);
+        });
         if (moves.empty())
             break;
         const bool castle = !castlings.empty() && random.bounded(2) == 0;
@@ -67,7 +58,7 @@ QStringList RandomGame(QRandomGenerator &random, int maxPlies, bool *enPassant) 
         const TPieces *mover = game.Board->Squares[from]->Piece;
         if (mover->Kind == Pawn && from % 8 != to % 8 && !game.Board->Squares[to]->Piece)
             *enPassant = true;
-        const QChar letter = QStringLiteral("QRKB")[random.bounded(4)];
+        const QChar letter = PromotionLetter(PromotionKinds[random.bounded(4)]);
         game.TryMove(from, to, letter, true);
     }
     return game.MoveRecord;
@@ -93,6 +84,8 @@ class TestKvl : public QObject {
     Q_OBJECT
 
 private slots:
+    void optionProblems_data();
+    void optionProblems();
     void sanOfMove_data();
     void sanOfMove();
     void resolveSan_data();
@@ -292,8 +285,8 @@ void TestKvl::resolveSan() {
     TGame game;
     QVERIFY(SetUp(game, fen));
     QString error;
-    const std::optional<TSanMove> move = ResolveSan(game, san, &error);
-    QCOMPARE(move ? Entry(*move) : error, entry);
+    const std::optional<TRecordEntry> move = ResolveSan(game, san, &error);
+    QCOMPARE(move ? move->Text() : error, entry);
     QVERIFY(game.MoveRecord.isEmpty()); // resolving plays nothing
 }
 
@@ -564,6 +557,41 @@ void TestKvl::masterGamesRoundTrip() {
     QCOMPARE(exported.Moves, game.Moves); // the published SAN, check marks included
     QCOMPARE(exported.Result, game.Result);
     QCOMPARE(SavedGameBytes(*RecordOfPgnGame(exported)), SavedGameBytes(*record));
+}
+
+// The option parser's failures in the companion's own words, naming the argument as given.
+void TestKvl::optionProblems_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("long") << QStringList{"show", "--all", "x.kvl"} << "unknown option '--all'";
+    QTest::newRow("long with value")
+        << QStringList{"show", "x", "--bogus=1"} << "unknown option '--bogus=1'";
+    QTest::newRow("short") << QStringList{"show", "-x", "x.kvl"} << "unknown option '-x'";
+    QTest::newRow("single dash long")
+        << QStringList{"pgn", "-white", "A", "x.kvl"} << "unknown option '-white'";
+    QTest::newRow("negative number") << QStringList{"show", "-5"} << "unknown option '-5'";
+    QTest::newRow("prefix of an option")
+        << QStringList{"import", "--game=2", "--gam", "a"} << "unknown option '--gam'";
+    QTest::newRow("value missing")
+        << QStringList{"pgn", "x.kvl", "--black"} << "option '--black' needs a value";
+    QTest::newRow("option of another command")
+        << QStringList{"import", "a.pgn", "--white", "A"} << "unknown option '--white'";
+    QTest::newRow("help as a value")
+        << QStringList{"pgn", "--white", "-h"} << "pgn needs exactly one saved game";
+}
+
+void TestKvl::optionProblems() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, problem);
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    QCOMPARE(RunKvl(arguments, out, err), 2);
+    QCOMPARE(QString::fromUtf8(err.data()),
+             QStringLiteral("korvalen-kvl: %1\nTry 'korvalen-kvl --help' for more information.\n")
+                 .arg(problem));
+    QVERIFY(out.data().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKvl)
