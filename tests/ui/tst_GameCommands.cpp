@@ -3,9 +3,11 @@
 #include "GameFiles.h"
 #include "Main.h"
 #include "PageControl.h"
+#include "PieceSelect.h"
 #include "ProgramArguments.h"
 #include "UiTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
 #include <QTest>
 
 namespace {
@@ -67,6 +71,8 @@ private slots:
     void cancelledDialogsChangeNothing();
     void badFileKeepsTheGame_data();
     void badFileKeepsTheGame();
+    void promotionAnswerThatSpoilsTheRecordKeepsTheGame_data();
+    void promotionAnswerThatSpoilsTheRecordKeepsTheGame();
     void unreadableFileKeepsTheGame_data();
     void unreadableFileKeepsTheGame();
     void unwritableFileReported();
@@ -348,6 +354,43 @@ void TestGameCommands::badFileKeepsTheGame() {
                            .arg(QDir::toNativeSeparators(PathOf("bad.kvl")), line)
                            .replace(QStringLiteral("пустая не является допустимым ходом"),
                                     QStringLiteral("пустая")));
+}
+
+void TestGameCommands::promotionAnswerThatSpoilsTheRecordKeepsTheGame_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("loaded");
+    QTest::newRow("queen") << "btQueen" << true;
+    QTest::newRow("knight") << "btKnight" << false;
+}
+
+// b7xa8 names no piece, so the player is asked; the promoted piece then goes a8-b7, which a
+// knight cannot. The game on the board must survive that answer.
+void TestGameCommands::promotionAnswerThatSpoilsTheRecordKeepsTheGame() {
+    QFETCH(QString, button);
+    QFETCH(bool, loaded);
+    const QByteArray record = "8>24\r\n49>33\r\n24>33\r\n48>40\r\n33>40\r\n58>49\r\n40>49\r\n"
+                              "54>46\r\n49>56\r\n55>47\r\n56>49\r\n";
+    QVERIFY(WriteFile(PathOf("promotion.kvl"), record));
+    TMainForm &form = Form();
+    PlayByPresses(form, "d2d4");
+    const TShownGame before(form);
+    Prompts().OpenAnswers = {PathOf("promotion.kvl")};
+    bool asked = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<TPieceSelectForm *>(QApplication::activeModalWidget())) {
+            asked = true;
+            QTest::mouseClick(dialog->findChild<QToolButton *>(button), Qt::LeftButton);
+        }
+    });
+    answer.start(5);
+    form.btLoadClick();
+    QVERIFY(asked);
+    QCOMPARE(Prompts().Messages.isEmpty(), loaded);
+    if (loaded)
+        QCOMPARE(form.CurrentGame->MoveRecord.size(), 11);
+    else
+        QCOMPARE(TShownGame(form), before);
 }
 
 void TestGameCommands::unreadableFileKeepsTheGame_data() {
