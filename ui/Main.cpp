@@ -92,7 +92,7 @@ void TMainForm::FormPaint() {
 void TMainForm::StartNewGame() {
     CurrentGame = std::make_unique<TGame>();
     CurrentGame->GameMessageHook = [this](const QString &text) { edGameMessage->setText(text); };
-    CurrentGame->PromotionHook = [this](std::uint8_t color) { return AskPromotionPiece(color); };
+    CurrentGame->PromotionHook = [this](TColor color) { return AskPromotionPiece(color); };
     SelectedSquare = -1;
     pcMain->setCurrentWidget(tsBoard);
 }

@@ -196,7 +196,7 @@ private:
     void ConnectNetworkHandlers();
     void ApplyNetworkSettings();
     void SaveConnectionSettings();
-    std::uint8_t AskPromotionPiece(std::uint8_t color);
+    TKind AskPromotionPiece(TColor color);
     void HandleHeldNetMessages();
     void ReceiveMoveList(const QStringList &received);
     void AnswerWithRecord();

@@ -132,7 +132,7 @@ void TMainForm::HandleNetMessage(const QString &text) {
 // The promotion dialog runs the event loop in the middle of a move: what the peer sends that
 // would act on the game waits until the move has been played (the board press handles it at
 // once, any other caller at the next pass of the loop).
-std::uint8_t TMainForm::AskPromotionPiece(std::uint8_t color) {
+TKind TMainForm::AskPromotionPiece(TColor color) {
     const TNetSession::THoldBack hold(*Session);
     const QScopedValueRollback<bool> asking(PromotionDialogOpen, true);
     return PieceSelectForm->AskPromotion(color);

@@ -72,7 +72,7 @@ private:
     const QString Path;
 };
 
-QString KindName(std::uint8_t kind) {
+QString KindName(TKind kind) {
     static const std::array<const char *, 6> names = {"king",   "queen",  "rook",
                                                       "knight", "bishop", "pawn"};
     return QString::fromLatin1(names.at(kind));
@@ -80,22 +80,22 @@ QString KindName(std::uint8_t kind) {
 
 } // namespace
 
-QPixmap PiecePicture(std::uint8_t color, std::uint8_t kind, qreal pixelRatio) {
+QPixmap PiecePicture(TColor color, TKind kind, qreal pixelRatio) {
     const QString colorName = color == White ? QStringLiteral("white") : QStringLiteral("black");
     return RenderSvg(QStringLiteral(":/pieces/%1-%2.svg").arg(colorName, KindName(kind)),
                      QSize(PiecePictureSize, PiecePictureSize), pixelRatio);
 }
 
 QList<QPixmap> BoardPictures(qreal pixelRatio) {
-    static constexpr std::array<std::uint8_t, 6> order = {Pawn, Rook, Knight, Bishop, Queen, King};
+    static constexpr std::array<TKind, 6> order = {Pawn, Rook, Knight, Bishop, Queen, King};
     QList<QPixmap> pictures;
-    for (const std::uint8_t color : {Black, White})
-        for (const std::uint8_t kind : order)
+    for (const TColor color : {Black, White})
+        for (const TKind kind : order)
             pictures.append(PiecePicture(color, kind, pixelRatio));
     return pictures;
 }
 
-int BoardPictureIndex(std::uint8_t color, std::uint8_t kind) {
+int BoardPictureIndex(TColor color, TKind kind) {
     static constexpr std::array<int, 6> base = {5, 4, 1, 2, 3, 0}; // by kind, King first
     if (kind >= base.size() || (color != White && color != Black))
         return -1;
@@ -104,8 +104,8 @@ int BoardPictureIndex(std::uint8_t color, std::uint8_t kind) {
 
 QList<QPixmap> DialogPictures(qreal pixelRatio) {
     QList<QPixmap> pictures;
-    for (const std::uint8_t color : {Black, White})
-        for (const std::uint8_t kind : {Rook, Knight, Bishop, Queen})
+    for (const TColor color : {Black, White})
+        for (const TKind kind : {Rook, Knight, Bishop, Queen})
             pictures.append(PiecePicture(color, kind, pixelRatio));
     return pictures;
 }

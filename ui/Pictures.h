@@ -3,23 +3,24 @@
 // it stays sharp on a screen that scales the window.
 #pragma once
 
+#include "Board.h"
+
 #include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <QString>
-#include <cstdint>
 
 // Size of every piece picture, in the window's pixels.
 inline constexpr int PiecePictureSize = 43;
 
 // One piece on a transparent background, PiecePictureSize in the window's pixels.
-QPixmap PiecePicture(std::uint8_t color, std::uint8_t kind, qreal pixelRatio = 1);
+QPixmap PiecePicture(TColor color, TKind kind, qreal pixelRatio = 1);
 
 // The twelve board pictures: black pawn, rook, knight, bishop, queen, king, then the same six
 // in white (indices 6..11).
 QList<QPixmap> BoardPictures(qreal pixelRatio = 1);
 // Picture index in BoardPictures() for a piece; -1 for a colour or kind that has none.
-int BoardPictureIndex(std::uint8_t color, std::uint8_t kind);
+int BoardPictureIndex(TColor color, TKind kind);
 
 // The eight pictures of the promotion dialog: black rook, knight, bishop, queen, then the same
 // four in white (indices 4..7).

@@ -65,7 +65,7 @@ QToolButton *TPieceSelectForm::AddPieceButton(const char *name, int left,
     return button;
 }
 
-std::uint8_t TPieceSelectForm::AskPromotion(std::uint8_t color) {
+TKind TPieceSelectForm::AskPromotion(TColor color) {
     ChosenKind = Queen;
     const QScreen *screen = QGuiApplication::primaryScreen();
     // The dialog comes up on this screen: its pictures are drawn for the screen's scale.
@@ -85,7 +85,7 @@ std::uint8_t TPieceSelectForm::AskPromotion(std::uint8_t color) {
     return ChosenKind;
 }
 
-void TPieceSelectForm::Choose(std::uint8_t kind) {
+void TPieceSelectForm::Choose(TKind kind) {
     ChosenKind = kind;
     accept();
 }

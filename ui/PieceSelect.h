@@ -2,10 +2,11 @@
 // bishop, queen) in the colour of the promoting pawn. Created once, hidden, and reused.
 #pragma once
 
+#include "Board.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPixmap>
-#include <cstdint>
 
 class QLabel;
 class QToolButton;
@@ -18,14 +19,14 @@ public:
 
     // Shows the dialog modally and answers the kind picked: Queen, Rook, Knight or Bishop.
     // Closing the dialog without a choice answers Queen.
-    std::uint8_t AskPromotion(std::uint8_t color);
+    TKind AskPromotion(TColor color);
 
     void btRookClick();
     void btKnightClick();
     void btBishopClick();
     void btQueenClick();
 
-    std::uint8_t ChosenKind;
+    TKind ChosenKind;
 
     QLabel *Label1 = nullptr;
     QWidget *ToolBar1 = nullptr;
@@ -39,5 +40,5 @@ public:
 private:
     void SetupComponents();
     QToolButton *AddPieceButton(const char *name, int left, void (TPieceSelectForm::*handler)());
-    void Choose(std::uint8_t kind);
+    void Choose(TKind kind);
 };

@@ -90,7 +90,7 @@ void TestPixelRatio::boardCanvasAtTheScreenRatio() {
 }
 
 void TestPixelRatio::piecePictureAtRatioTwo() {
-    for (const std::uint8_t kind : {King, Queen, Rook, Knight, Bishop, Pawn}) {
+    for (const TKind kind : {King, Queen, Rook, Knight, Bishop, Pawn}) {
         const QPixmap sharp = PiecePicture(White, kind, 2);
         QCOMPARE(sharp.size(), QSize(86, 86));
         QCOMPARE(sharp.devicePixelRatio(), 2.0);
