@@ -53,6 +53,6 @@ private:
     QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
     int NestedDeliveries = 0; // deliveries running one inside another
-    bool PeerGone = false; // Closed() follows the last undelivered message
+    bool PeerGone = false;    // Closed() follows the last undelivered message
     bool Finished = false;
 };

@@ -199,7 +199,6 @@ private:
     TKind AskPromotionPiece(TColor color);
     void HandleHeldNetMessages();
     void ReceiveMoveList(const QStringList &received);
-    void AnswerWithRecord();
     void ReceiveSelection(int square);
     void ReceiveChat(const QString &line);
     void ReceiveTakeBackRequest();

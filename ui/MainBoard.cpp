@@ -2,8 +2,8 @@
 // orientation, the coordinate labels, and the presses that pick up and move pieces.
 #include "BoardGrid.h"
 #include "Main.h"
+#include "NetSession.h"
 #include "Pictures.h"
-#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -144,8 +144,8 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
         }
     }
     DrawBoard();
-    SendNetMessage(MoveListMessage(CurrentGame->MoveRecord));
-    SendNetMessage(SelectionMessage(SelectedSquare));
+    Session->SendMoveList(CurrentGame->MoveRecord);
+    Session->SendSelection(SelectedSquare);
 }
 
 void TMainForm::tmFlickerTimer() {
