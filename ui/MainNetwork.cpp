@@ -103,7 +103,11 @@ void TMainForm::ConnectionOpened() {
     SaveConnectionSettings();
 }
 
+// Another connection still open (a client that dialled in again before its old connection was
+// given up) keeps the window connected.
 void TMainForm::ConnectionClosed() {
+    if (Session->ConnectionCount() > 0)
+        return;
     shConnect->SetBrushColor(DisconnectedColor());
     shConnect->setAccessibleName(DisconnectedName);
     edChat->setReadOnly(true);
