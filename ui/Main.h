@@ -195,9 +195,7 @@ private:
     void SetupAccessibleNames();
     void ConnectNetworkHandlers();
     void ApplyNetworkSettings();
-    void SaveConnectionSettings();
     TKind AskPromotionPiece(TColor color);
-    void HandleHeldNetMessages();
     void ReceiveMoveList(const QStringList &received);
     void ReceiveSelection(int square);
     void ReceiveChat(const QString &line);

@@ -134,7 +134,7 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
                 // the peer sent in that time is handled once the move has been played.
                 CurrentGame->TryMove(SelectedSquare, target, NoPromotion, true);
                 SelectedSquare = -1;
-                HandleHeldNetMessages();
+                Session->HandleHeldMessages();
             } else {
                 const TPieces *piece = CurrentGame->Board->Squares.at(target)->Piece;
                 if (piece != nullptr && piece->Color == CurrentGame->SideToMove)

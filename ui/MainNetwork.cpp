@@ -100,7 +100,11 @@ void TMainForm::ConnectionOpened() {
     edChat->setReadOnly(false);
     ShowAsUsable(edChat, true);
     edChat->setFocus();
-    SaveConnectionSettings();
+    // The first write that fails is reported and the rest are skipped; the connection stays up.
+    QString error;
+    if (!WriteNetworkSettings(IniFileName, Session->CurrentSettings(), &error))
+        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
+                              QMessageBox::Ok);
 }
 
 // Another connection still open (a client that dialled in again before its old connection was
@@ -112,14 +116,6 @@ void TMainForm::ConnectionClosed() {
     shConnect->setAccessibleName(DisconnectedName);
     edChat->setReadOnly(true);
     ShowAsUsable(edChat, false);
-}
-
-// The first write that fails is reported and the rest are skipped; the connection stays up.
-void TMainForm::SaveConnectionSettings() {
-    QString error;
-    if (!WriteNetworkSettings(IniFileName, Session->CurrentSettings(), &error))
-        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
-                              QMessageBox::Ok);
 }
 
 // ---- Sending and receiving ----------------------------------------------------------------------
@@ -139,10 +135,6 @@ TKind TMainForm::AskPromotionPiece(TColor color) {
     const TNetSession::THoldBack hold(*Session);
     const QScopedValueRollback<bool> asking(PromotionDialogOpen, true);
     return PieceSelectForm->AskPromotion(color);
-}
-
-void TMainForm::HandleHeldNetMessages() {
-    Session->HandleHeldMessages();
 }
 
 // The longer record wins. Every call below that runs the event loop may change the game, so
