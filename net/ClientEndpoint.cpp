@@ -24,7 +24,7 @@ std::optional<QHostAddress> DottedIPv4(const QString &text) {
 
 } // namespace
 
-TClientEndpoint::TClientEndpoint(QObject *parent) : QObject(parent) {}
+TClientEndpoint::TClientEndpoint(QObject *parent) : TEndpoint(parent) {}
 
 TClientEndpoint::~TClientEndpoint() {
     // Ending with the window: the connection goes with its parent, without notifications.
@@ -37,12 +37,12 @@ void TClientEndpoint::Open() {
         return;
     DropAttempt();
     const std::optional<QHostAddress> address = DottedIPv4(AddressText);
-    if (!address || PortNumber < 1 || PortNumber > 65535)
+    if (!address || Port() < 1 || Port() > 65535)
         return;
     Attempt = new QTcpSocket(this); // owned by this endpoint until connected
     connect(Attempt, &QTcpSocket::connected, this, &TClientEndpoint::Connected);
     // A refused or unreachable server leaves the attempt as it is; the next Open() replaces it.
-    Attempt->connectToHost(*address, static_cast<quint16>(PortNumber));
+    Attempt->connectToHost(*address, static_cast<quint16>(Port()));
 }
 
 void TClientEndpoint::Close() {
@@ -65,9 +65,7 @@ void TClientEndpoint::Connected() {
     if (!socket)
         return;
     socket->disconnect(this);
-    PrepareConnection(*socket, DeadPeerTimes);
-    auto *connection = new TConnection(socket, this); // owned by this endpoint
-    connect(connection, &TConnection::MessageReceived, this, &TClientEndpoint::MessageReceived);
+    TConnection *connection = TakeConnection(socket);
     connect(connection, &TConnection::Closed, this, [this, connection] {
         if (Connection == connection)
             Connection = nullptr;

@@ -1,6 +1,7 @@
 #include "Connection.h"
 
 #include "Protocol.h"
+#include "SocketOptions.h"
 
 #include <QPointer>
 #include <QTcpSocket>
@@ -9,6 +10,12 @@ namespace {
 
 // Twice the peer's quiet time, so that a late timer or an uneven network still sees the pause.
 constexpr int ChatPauseMs = 2 * TMessageSplitter::QuietTimeMs;
+// How often the acknowledgement of a chat line is looked for: on a LAN it comes within a
+// millisecond, or, for a lost segment, a retransmission timeout (some 200 ms) later.
+constexpr int AckPollMs = 5;
+// A peer that acknowledges nothing for this long is not waited for any more: what is held goes
+// after the quiet time (the connection may be dying, and then no pause helps).
+constexpr int AckWaitCapMs = 3000;
 // Each handler that runs the event loop may start one more delivery inside its own; beyond this
 // many the outer ones take the rest in order, so however much a peer sends, the stack stays
 // bounded.
@@ -24,6 +31,8 @@ TConnection::TConnection(QTcpSocket *socket, QObject *parent) : QObject(parent),
     ChatPause.setSingleShot(true);
     ChatPause.setInterval(ChatPauseMs);
     connect(&ChatPause, &QTimer::timeout, this, &TConnection::SendHeld);
+    AckPoll.setInterval(AckPollMs);
+    connect(&AckPoll, &QTimer::timeout, this, &TConnection::CheckChatAcknowledged);
     connect(Socket, &QTcpSocket::readyRead, this, &TConnection::Read);
     connect(Socket, &QTcpSocket::disconnected, this, &TConnection::PeerLeft);
     // Errors are not reported: a broken connection simply ends, with its disconnect.
@@ -41,7 +50,7 @@ bool TConnection::IsOpen() const {
 bool TConnection::Send(const QByteArray &message) {
     if (!IsOpen())
         return false;
-    if (ChatPause.isActive()) {
+    if (InChatPause()) {
         Held.append(message);
         return true;
     }
@@ -53,13 +62,34 @@ bool TConnection::Write(const QByteArray &message) {
         return false;
     Socket->flush();
     if (message.startsWith(ChatLetter))
-        ChatPause.start();
+        StartChatPause();
     return true;
+}
+
+bool TConnection::InChatPause() const {
+    return AckPoll.isActive() || ChatPause.isActive();
+}
+
+void TConnection::StartChatPause() {
+    ChatPause.stop();
+    SinceChat.start();
+    AckPoll.start();
+}
+
+// Every byte written so far counts, the chat line's last one included. Where the system cannot
+// tell, the quiet time alone has to do.
+void TConnection::CheckChatAcknowledged() {
+    const bool acknowledged =
+        Socket->bytesToWrite() == 0 && UnacknowledgedBytes(*Socket).value_or(0) == 0;
+    if (!acknowledged && SinceChat.elapsed() < AckWaitCapMs)
+        return;
+    AckPoll.stop();
+    ChatPause.start();
 }
 
 // In the order sent; a further chat line among them starts the next pause.
 void TConnection::SendHeld() {
-    while (IsOpen() && !ChatPause.isActive() && !Held.isEmpty())
+    while (IsOpen() && !InChatPause() && !Held.isEmpty())
         Write(Held.takeFirst());
 }
 
@@ -145,6 +175,7 @@ void TConnection::PeerLeft() {
 void TConnection::Finish() {
     Finished = true;
     QuietTimer.stop();
+    AckPoll.stop();
     ChatPause.stop();
     Held.clear();
     Undelivered.clear();

@@ -1,13 +1,16 @@
 // One established TCP connection of either role: writes whole messages, and hands on the
 // messages it reads, found by a TMessageSplitter, with a quiet-time timer for unfinished ones.
 // A chat line ends only when the line falls quiet, so what this side sends after one waits
-// until the peer has surely taken the pause as the line's end.
+// until the peer has surely taken the pause as the line's end: until the peer has acknowledged
+// every byte of it (a lost segment is sent again only after the retransmission timeout, and
+// what followed it would then reach the peer in the same read) and the quiet time has passed.
 // Used by the two endpoints; not needed by their users.
 #pragma once
 
 #include "MessageSplitter.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -37,6 +40,9 @@ signals:
 
 private:
     bool Write(const QByteArray &message);
+    bool InChatPause() const;
+    void StartChatPause();
+    void CheckChatAcknowledged();
     void SendHeld();
     void Read();
     void QuietTimeElapsed();
@@ -48,11 +54,13 @@ private:
     QTcpSocket *Socket;
     TMessageSplitter Splitter;
     QTimer QuietTimer;
-    QTimer ChatPause;
+    QTimer AckPoll;   // while the chat line waits for the peer's acknowledgement
+    QTimer ChatPause; // the quiet time after it
+    QElapsedTimer SinceChat;
     QList<QByteArray> Held;        // sent during the pause after a chat line
     QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
     int NestedDeliveries = 0; // deliveries running one inside another
-    bool PeerGone = false; // Closed() follows the last undelivered message
+    bool PeerGone = false;    // Closed() follows the last undelivered message
     bool Finished = false;
 };

@@ -121,18 +121,22 @@ void TIniDocument::SetValue(const QString &section, const QString &key, const QS
 }
 
 // A new line ends as the line before it does, or else as the first line that has an end ("\n" in
-// a new file); a last line without an end gets one when something follows it.
-void TIniDocument::Insert(qsizetype at, const QString &text) {
-    QByteArray end = "\n";
+// a new file). Read only: the list may be shared with a copy of this document, and a write
+// would detach it under any iterator taken before.
+QByteArray TIniDocument::EndOfNewLine(qsizetype at) const {
+    if (at > 0 && !Lines.at(at - 1).End.isEmpty())
+        return Lines.at(at - 1).End;
     const auto withEnd = std::find_if(Lines.cbegin(), Lines.cend(),
                                       [](const TLine &line) { return !line.End.isEmpty(); });
-    if (at > 0 && !Lines[at - 1].End.isEmpty())
-        end = Lines[at - 1].End;
-    else if (withEnd != Lines.cend())
-        end = withEnd->End;
+    return withEnd != Lines.cend() ? withEnd->End : QByteArray("\n");
+}
+
+// A last line without an end gets one when something follows it.
+void TIniDocument::Insert(qsizetype at, const QString &text) {
+    const QByteArray end = EndOfNewLine(at);
     // A carriage return of its own at the end of that line stays its own, not half of an end.
-    if (at > 0 && Lines[at - 1].End.isEmpty())
-        Lines[at - 1].End = Lines[at - 1].Text.endsWith('\r') ? "\r\n" : end;
+    if (at > 0 && Lines.at(at - 1).End.isEmpty())
+        Lines[at - 1].End = Lines.at(at - 1).Text.endsWith('\r') ? "\r\n" : end;
     Lines.insert(at, {text.toUtf8(), end});
 }
 

@@ -35,6 +35,7 @@ private:
 
     QString Decoded(qsizetype line) const;
     std::optional<qsizetype> SectionLine(const QString &section) const;
+    QByteArray EndOfNewLine(qsizetype at) const;
     void Insert(qsizetype at, const QString &text);
 
     QList<TLine> Lines;

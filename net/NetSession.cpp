@@ -3,33 +3,14 @@
 #include "ClientEndpoint.h"
 #include "Protocol.h"
 #include "ServerEndpoint.h"
-#include "Settings.h"
 #include "TextCodec.h"
 
 #include <QCoreApplication>
-#include <QList>
-#include <optional>
-#include <utility>
 
 namespace {
 
 // After every send the event loop runs this many passes before the sender goes on.
 constexpr int PumpPassesPerSend = 10000;
-// Given to both endpoints when the stored port is not a usable port number: neither endpoint
-// ever opens with it (port 0 would have the server listen on a port that no client knows).
-constexpr int UnusablePort = -1;
-
-const QLatin1String ClientRoleText{"Client"};
-const QLatin1String ServerRoleText{"Server"};
-
-// The stored port as a number, when it is one that an endpoint can open with.
-std::optional<int> PortNumber(const QString &text) {
-    bool converts = false;
-    const int port = text.trimmed().toInt(&converts, 10);
-    if (!converts || port < 1 || port > 65535)
-        return std::nullopt;
-    return port;
-}
 
 } // namespace
 
@@ -44,7 +25,8 @@ TNetSession::THoldBack::~THoldBack() {
 
 TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
-      ClientEndpoint(new TClientEndpoint(this)) {
+      ClientEndpoint(new TClientEndpoint(this)), RoleEndpoint(ServerEndpoint),
+      OtherEndpoint(ClientEndpoint) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));
     Watch(ServerEndpoint);
@@ -52,7 +34,7 @@ TNetSession::TNetSession(QObject *parent)
 }
 
 // A new or lost connection: what went to the last peer says nothing about the next one.
-template <typename TEndpoint> void TNetSession::Watch(TEndpoint *endpoint) {
+void TNetSession::Watch(TEndpoint *endpoint) {
     connect(endpoint, &TEndpoint::ConnectionOpened, this, [this] {
         LastSent.clear();
         emit ConnectionOpened();
@@ -71,40 +53,14 @@ TNetSession::~TNetSession() {
     ClientEndpoint->disconnect(this);
 }
 
-// ---- Settings -----------------------------------------------------------------------------------
-
-TNetSession::TSettings TNetSession::ReadSettings(const QString &fileName) {
-    const auto read = [&fileName](QLatin1String key, QLatin1String defaultValue) {
-        return ReadSetting(fileName, NetworkSection, key, defaultValue);
-    };
-    TSettings settings;
-    settings.Port = PortNumber(read(PortKey, DefaultPort)).value_or(UnusablePort);
-    settings.Address = read(ServerIPKey, DefaultServerIP);
-    settings.Role = read(LastConnectAsKey, DefaultLastConnectAs) == ClientRoleText ? TRole::Client
-                                                                                   : TRole::Server;
-    return settings;
-}
-
-// The file keeps the combination with which the last connection came about.
-bool TNetSession::WriteSettings(const QString &fileName, QString *error) const {
-    QList<std::pair<QLatin1String, QString>> settings = {{PortKey, QString::number(Port())}};
-    if (CurrentRole == TRole::Client) {
-        settings.append({ServerIPKey, Address()});
-        settings.append({LastConnectAsKey, ClientRoleText});
-    } else {
-        settings.append({LastConnectAsKey, ServerRoleText});
-    }
-    for (const auto &[key, value] : settings) {
-        if (!WriteSetting(fileName, NetworkSection, key, value, error))
-            return false;
-    }
-    return true;
-}
-
 // ---- Role, address, port ----------------------------------------------------------------------
 
 void TNetSession::SetRole(TRole role) {
     CurrentRole = role;
+    RoleEndpoint =
+        role == TRole::Client ? static_cast<TEndpoint *>(ClientEndpoint) : ServerEndpoint;
+    OtherEndpoint =
+        role == TRole::Client ? static_cast<TEndpoint *>(ServerEndpoint) : ClientEndpoint;
     ClientEndpoint->Close();
     ServerEndpoint->Close();
 }
@@ -127,29 +83,51 @@ int TNetSession::Port() const {
     return ServerEndpoint->Port();
 }
 
+TNetworkSettings TNetSession::CurrentSettings() const {
+    return {CurrentRole, Address(), Port()};
+}
+
 void TNetSession::KeepOpen() {
-    if (CurrentRole == TRole::Client) {
-        ServerEndpoint->Close();
-        if (!ClientEndpoint->Active())
-            ClientEndpoint->Open();
-    } else {
-        ClientEndpoint->Close();
-        if (!ServerEndpoint->Active())
-            ServerEndpoint->Open();
-    }
+    OtherEndpoint->Close();
+    if (!RoleEndpoint->Active())
+        RoleEndpoint->Open();
+}
+
+// A connection of the role left behind counts until it has ended (a role change ends it).
+int TNetSession::ConnectionCount() const {
+    return ServerEndpoint->ConnectionCount() + ClientEndpoint->ConnectionCount();
 }
 
 // ---- Sending ------------------------------------------------------------------------------------
 
-bool TNetSession::HandOver(const QByteArray &bytes) {
-    if (CurrentRole == TRole::Server)
-        return ServerEndpoint->Active() && ServerEndpoint->Send(bytes); // false while none accepted
-    return ClientEndpoint->Active() && ClientEndpoint->Send(bytes);
+bool TNetSession::SendMoveList(const QStringList &record) {
+    return Send(MoveListMessage(record));
+}
+
+bool TNetSession::AnswerMoveList(const QStringList &record) {
+    return SendAnswer(MoveListMessage(record));
+}
+
+bool TNetSession::SendSelection(int square) {
+    return Send(SelectionMessage(square));
+}
+
+bool TNetSession::SendTakeBack(TTakeBack kind) {
+    return Send(TakeBackMessage(kind));
+}
+
+// The log shows the line as the peer sees it: a character that the wire's code page lacks
+// arrives there as "?".
+std::optional<QString> TNetSession::SendChat(const QString &typedText) {
+    if (!Send(ChatMessage(typedText)))
+        return std::nullopt;
+    return DecodeText(EncodeText(ChatLine(typedText)));
 }
 
 bool TNetSession::Send(const QString &text) {
     const QByteArray bytes = EncodeText(text);
-    if (!HandOver(bytes))
+    // A listening server with no client has no connection to take it.
+    if (!RoleEndpoint->Active() || !RoleEndpoint->Send(bytes))
         return false;
     LastSent = bytes;
     const QScopedValueRollback running(SendsRunning, SendsRunning + 1);

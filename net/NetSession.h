@@ -1,6 +1,7 @@
 // One side of network play, without a window: the endpoint of the chosen role kept open, the
-// messages encoded, sent and taken apart, and what arrived told by kind. The game and the
-// widgets stay with the caller, which decides what a message does.
+// messages built, encoded, sent and taken apart, and what arrived told by kind. The game and
+// the widgets stay with the caller, which decides what a message does; it speaks in records,
+// squares and chat lines, never in bytes.
 //
 // Everything runs on the GUI thread, and the event loop runs inside a send (10000 passes) and
 // inside whatever the caller does on a signal (a message box), so a message may arrive while
@@ -11,27 +12,28 @@
 //   passes, is not sent again (a flood of lists that all need the same answer gets it once).
 #pragma once
 
+#include "Settings.h"
+#include "TakeBack.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class TClientEndpoint;
+class TEndpoint;
 class TServerEndpoint;
 
 class TNetSession : public QObject {
     Q_OBJECT
 
 public:
-    enum class TRole { Server, Client };
+    using TRole = TNetRole;
 
-    // What the settings file says about the connection.
-    struct TSettings {
-        TRole Role = TRole::Server;
-        QString Address;
-        int Port = 0; // a number no endpoint opens with when the stored port is not usable
-    };
+    // The longest text the chat entry takes: one line is one send, well inside one read.
+    static constexpr int ChatTextMaxLength = 1000;
 
     // While one lives, messages that would replay, undo or select on the game wait. When it
     // ends they are handled at the next pass of the event loop, or at once by
@@ -54,12 +56,7 @@ public:
     TServerEndpoint &Server() const { return *ServerEndpoint; }
     TClientEndpoint &Client() const { return *ClientEndpoint; }
 
-    // The settings file's role, address and port; missing ones are the defaults.
-    static TSettings ReadSettings(const QString &fileName);
-    // Writes the port, then in the client role the address, then the role. Stops at the first
-    // write that fails, with its error in *error.
-    bool WriteSettings(const QString &fileName, QString *error) const;
-
+    // ---- Role, address, port ------------------------------------------------------------
     TRole Role() const { return CurrentRole; }
     // Ends every connection of both endpoints (each with ConnectionClosed()) and opens nothing.
     void SetRole(TRole role);
@@ -69,18 +66,32 @@ public:
     // For both endpoints, from their next Open().
     void SetPort(int port);
     int Port() const;
+    // The role, address and port as the settings file keeps them.
+    TNetworkSettings CurrentSettings() const;
 
     // The 5-second tick: closes the other role's endpoint and opens this role's one unless it
     // is connected (client) or listening (server). Failures are simply tried again next time.
     void KeepOpen();
+    // Connections still open, of either endpoint: none means "not connected".
+    int ConnectionCount() const;
 
-    // Hands one message to the peer and lets the event loop run 10000 passes; false at once,
-    // without the passes, when this role has no connection.
+    // ---- Sending ------------------------------------------------------------------------
+    // Each hands one message to the peer and lets the event loop run 10000 passes; false at
+    // once, without the passes, when this role has no connection.
+    bool SendMoveList(const QStringList &record);
+    bool SendSelection(int square); // -1 for none
+    bool SendTakeBack(TTakeBack kind);
+    // The line as this side's log shows it ("  - " and the text, with "?" for what the wire's
+    // code page lacks, as the peer sees it); nothing when it could not be sent.
+    std::optional<QString> SendChat(const QString &typedText);
+    // SendMoveList() for a reply to the peer, unless the very same list was the last message
+    // handed over and a send is still running its passes: then it is on its way already.
+    bool AnswerMoveList(const QStringList &record);
+    // The two ways of sending for a message already in its written form ("l12>28", "rYes").
     bool Send(const QString &text);
-    // Send() for a reply to the peer, unless the very same message was the last one handed
-    // over and a send is still running its passes: then it is on its way already.
     bool SendAnswer(const QString &text);
 
+    // ---- Receiving ----------------------------------------------------------------------
     // One received message, decoded: told by its signal, or held back while a THoldBack lives.
     void HandleMessage(const QString &text);
     // Handles the held messages in order, unless a caller further up is doing so already.
@@ -99,16 +110,17 @@ signals:
     void ConnectionClosed();
 
 private:
-    bool HandOver(const QByteArray &bytes);
+    void Watch(TEndpoint *endpoint);
     bool WaitsForHoldBack(QChar kind) const;
     void Dispatch(const QString &text);
     void DispatchTakeBack(const QString &payload);
-    template <typename TEndpoint> void Watch(TEndpoint *endpoint);
 
     TServerEndpoint *const ServerEndpoint; // children of this session
     TClientEndpoint *const ClientEndpoint;
     TRole CurrentRole = TRole::Server;
-    QStringList Held; // oldest first
+    TEndpoint *RoleEndpoint;  // the endpoint of CurrentRole, the one messages go to
+    TEndpoint *OtherEndpoint; // kept closed
+    QStringList Held;         // oldest first
     bool Holding = false;
     bool TakingHeld = false;
     int SendsRunning = 0;

@@ -2,6 +2,8 @@
 // header, length or terminator. Building and taking apart the four kinds of message.
 #pragma once
 
+#include "TakeBack.h"
+
 #include <QChar>
 #include <QLatin1String>
 #include <QString>
@@ -31,10 +33,6 @@ inline constexpr std::array<QLatin1String, 3> TakeBackMessages{
     TakeBackRequestMessage, TakeBackConsentMessage, TakeBackRefusalMessage};
 
 inline constexpr int NoSelection = -1;
-// The longest text the chat entry takes: one line is one send, well inside one read.
-inline constexpr int ChatTextMaxLength = 1000;
-
-enum class TTakeBack { Request, Consent, Refusal };
 
 // A received message taken apart: Kind is the first character (a null QChar for an empty
 // message), Payload the rest.

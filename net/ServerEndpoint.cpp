@@ -7,7 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-TServerEndpoint::TServerEndpoint(QObject *parent) : QObject(parent), Server(new QTcpServer(this)) {
+TServerEndpoint::TServerEndpoint(QObject *parent)
+    : TEndpoint(parent), Server(new QTcpServer(this)) {
     connect(Server, &QTcpServer::newConnection, this, &TServerEndpoint::AcceptPending);
 }
 
@@ -22,10 +23,10 @@ quint16 TServerEndpoint::ListeningPort() const {
 }
 
 void TServerEndpoint::Open() {
-    if (Server->isListening() || PortNumber < 0 || PortNumber > 65535)
+    if (Server->isListening() || Port() < 0 || Port() > 65535)
         return;
     // Any: every local interface; IPv4 clients reach it through the dual-stack socket.
-    Server->listen(QHostAddress::Any, static_cast<quint16>(PortNumber));
+    Server->listen(QHostAddress::Any, static_cast<quint16>(Port()));
 }
 
 void TServerEndpoint::Close() {
@@ -51,9 +52,7 @@ bool TServerEndpoint::Send(const QByteArray &message) {
 
 void TServerEndpoint::AcceptPending() {
     while (QTcpSocket *socket = Server->nextPendingConnection()) {
-        PrepareConnection(*socket, DeadPeerTimes);
-        auto *connection = new TConnection(socket, this); // owned by this endpoint
-        connect(connection, &TConnection::MessageReceived, this, &TServerEndpoint::MessageReceived);
+        TConnection *connection = TakeConnection(socket);
         connect(connection, &TConnection::Closed, this, [this, connection] { Forget(connection); });
         Connections.append(connection);
         emit ConnectionOpened();

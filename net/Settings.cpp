@@ -7,8 +7,26 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <optional>
+#include <utility>
 
 namespace {
+
+// Given when the stored port is not a usable port number: no endpoint ever opens with it (port
+// 0 would have the server listen on a port that no client knows).
+constexpr int UnusablePort = -1;
+
+const QLatin1String ClientRoleText{"Client"};
+const QLatin1String ServerRoleText{"Server"};
+
+// The stored port as a number, when it is one that an endpoint can open with.
+std::optional<int> PortNumber(const QString &text) {
+    bool converts = false;
+    const int port = text.trimmed().toInt(&converts, 10);
+    if (!converts || port < 1 || port > 65535)
+        return std::nullopt;
+    return port;
+}
 
 QString WriteError(const QString &fileName) {
     return QStringLiteral("Unable to write to %1").arg(fileName);
@@ -66,5 +84,34 @@ bool WriteSetting(const QString &fileName, const QString &section, const QString
         return fail();
     if (!file.commit())
         return fail();
+    return true;
+}
+
+TNetworkSettings ReadNetworkSettings(const QString &fileName) {
+    const auto read = [&fileName](QLatin1String key, QLatin1String defaultValue) {
+        return ReadSetting(fileName, NetworkSection, key, defaultValue);
+    };
+    TNetworkSettings settings;
+    settings.Port = PortNumber(read(PortKey, DefaultPort)).value_or(UnusablePort);
+    settings.Address = read(ServerIPKey, DefaultServerIP);
+    settings.Role = read(LastConnectAsKey, DefaultLastConnectAs) == ClientRoleText
+                        ? TNetRole::Client
+                        : TNetRole::Server;
+    return settings;
+}
+
+bool WriteNetworkSettings(const QString &fileName, const TNetworkSettings &settings,
+                          QString *error) {
+    QList<std::pair<QLatin1String, QString>> values = {{PortKey, QString::number(settings.Port)}};
+    if (settings.Role == TNetRole::Client) {
+        values.append({ServerIPKey, settings.Address});
+        values.append({LastConnectAsKey, ClientRoleText});
+    } else {
+        values.append({LastConnectAsKey, ServerRoleText});
+    }
+    for (const auto &[key, value] : values) {
+        if (!WriteSetting(fileName, NetworkSection, key, value, error))
+            return false;
+    }
     return true;
 }

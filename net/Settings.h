@@ -1,5 +1,6 @@
-// The network settings file "Korvalen.ini": where it lives, and reading and writing one value.
-// Every call opens and releases the file on its own; nothing is cached between calls.
+// The network settings file "Korvalen.ini": where it lives, reading and writing one value, and
+// the three settings of network play. Every call opens and releases the file on its own;
+// nothing is cached between calls.
 #pragma once
 
 #include <QLatin1String>
@@ -30,3 +31,20 @@ QString ReadSetting(const QString &fileName, const QString &section, const QStri
 // and *error (when given) holds "Unable to write to <fileName>".
 bool WriteSetting(const QString &fileName, const QString &section, const QString &key,
                   const QString &value, QString *error = nullptr);
+
+enum class TNetRole { Server, Client };
+
+// What the settings file says about the connection.
+struct TNetworkSettings {
+    TNetRole Role = TNetRole::Server;
+    QString Address;
+    int Port = 0; // -1 when the stored port is not one an endpoint can open with
+};
+
+// The role, address and port of the file; missing ones are the defaults. Only "Client" exactly
+// is the client role.
+TNetworkSettings ReadNetworkSettings(const QString &fileName);
+// The combination with which a connection came about: the port, then in the client role the
+// address, then the role. Stops at the first write that fails, with its error in *error.
+bool WriteNetworkSettings(const QString &fileName, const TNetworkSettings &settings,
+                          QString *error = nullptr);

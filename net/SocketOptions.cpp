@@ -4,8 +4,10 @@
 #include <QVariant>
 
 #ifdef Q_OS_LINUX
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #endif
 
@@ -26,4 +28,16 @@ void PrepareConnection(QAbstractSocket &socket, const TDeadPeerTimes &times) {
 #else
     Q_UNUSED(times);
 #endif
+}
+
+std::optional<int> UnacknowledgedBytes(const QAbstractSocket &socket) {
+#ifdef Q_OS_LINUX
+    const auto descriptor = static_cast<int>(socket.socketDescriptor());
+    int bytes = 0;
+    if (descriptor >= 0 && ::ioctl(descriptor, SIOCOUTQ, &bytes) == 0)
+        return bytes;
+#else
+    Q_UNUSED(socket);
+#endif
+    return std::nullopt;
 }

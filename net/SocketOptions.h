@@ -3,6 +3,8 @@
 // such a connection for a quarter of an hour, and all the while the messages go to nobody.
 #pragma once
 
+#include <optional>
+
 class QAbstractSocket;
 
 struct TDeadPeerTimes {
@@ -17,3 +19,7 @@ struct TDeadPeerTimes {
 // selection right after a move list must not wait for the peer's acknowledgement). What the
 // system does not support is left as it is.
 void PrepareConnection(QAbstractSocket &socket, const TDeadPeerTimes &times);
+
+// Bytes written on a connected socket that its peer has not acknowledged yet, those the system
+// has not sent at all included; nothing where the system cannot tell.
+std::optional<int> UnacknowledgedBytes(const QAbstractSocket &socket);

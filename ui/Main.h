@@ -195,11 +195,8 @@ private:
     void SetupAccessibleNames();
     void ConnectNetworkHandlers();
     void ApplyNetworkSettings();
-    void SaveConnectionSettings();
     TKind AskPromotionPiece(TColor color);
-    void HandleHeldNetMessages();
     void ReceiveMoveList(const QStringList &received);
-    void AnswerWithRecord();
     void ReceiveSelection(int square);
     void ReceiveChat(const QString &line);
     void ReceiveTakeBackRequest();

@@ -2,8 +2,8 @@
 // orientation, the coordinate labels, and the presses that pick up and move pieces.
 #include "BoardGrid.h"
 #include "Main.h"
+#include "NetSession.h"
 #include "Pictures.h"
-#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -134,7 +134,7 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
                 // the peer sent in that time is handled once the move has been played.
                 CurrentGame->TryMove(SelectedSquare, target, NoPromotion, true);
                 SelectedSquare = -1;
-                HandleHeldNetMessages();
+                Session->HandleHeldMessages();
             } else {
                 const TPieces *piece = CurrentGame->Board->Squares.at(target)->Piece;
                 if (piece != nullptr && piece->Color == CurrentGame->SideToMove)
@@ -144,8 +144,8 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
         }
     }
     DrawBoard();
-    SendNetMessage(MoveListMessage(CurrentGame->MoveRecord));
-    SendNetMessage(SelectionMessage(SelectedSquare));
+    Session->SendMoveList(CurrentGame->MoveRecord);
+    Session->SendSelection(SelectedSquare);
 }
 
 void TMainForm::tmFlickerTimer() {

@@ -1,9 +1,9 @@
 // The game commands of the control page: new game, hints, help and the take-back, and the
 // keys that run them from either page.
 #include "Main.h"
+#include "NetSession.h"
 #include "PageControl.h"
 #include "Prompts.h"
-#include "Protocol.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -66,7 +66,7 @@ void TMainForm::btHelpClick() {
 }
 
 void TMainForm::btReturnClick() {
-    if (SendNetMessage(TakeBackMessage(TTakeBack::Request))) {
+    if (Session->SendTakeBack(TTakeBack::Request)) {
         Prompts().ShowMessage(
             this, QMessageBox::Information, QStringLiteral("Отмена последнего хода"),
             QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."), QMessageBox::Ok);

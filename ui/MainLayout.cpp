@@ -3,10 +3,10 @@
 #include "BoardGrid.h"
 #include "Keyboard.h"
 #include "Main.h"
+#include "NetSession.h"
 #include "PageControl.h"
 #include "Pictures.h"
 #include "PieceSelect.h"
-#include "Protocol.h"
 #include "Shape.h"
 
 #include <QApplication>
@@ -225,7 +225,7 @@ void TMainForm::SetupSideColumn() {
 
     edChat = Create<QLineEdit>(this, "edChat", {444, 430, 185, 21});
     edChat->setToolTip(QStringLiteral("Сообщение в чат"));
-    edChat->setMaxLength(ChatTextMaxLength);
+    edChat->setMaxLength(TNetSession::ChatTextMaxLength);
     edChat->setReadOnly(true);
     ShowAsUsable(edChat, false);
 }

@@ -5,11 +5,9 @@
 #include "NetSession.h"
 #include "PieceSelect.h"
 #include "Prompts.h"
-#include "Protocol.h"
 #include "Record.h"
 #include "Settings.h"
 #include "Shape.h"
-#include "TextCodec.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -21,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -68,7 +67,7 @@ void TMainForm::ConnectNetworkHandlers() {
 // Reads the settings file and applies it; no endpoint is opened here.
 void TMainForm::ApplyNetworkSettings() {
     IniFileName = SettingsFilePath(ProgramFolder);
-    const TNetSession::TSettings settings = TNetSession::ReadSettings(IniFileName);
+    const TNetworkSettings settings = ReadNetworkSettings(IniFileName);
     Session->SetPort(settings.Port);
     edServerIP->setText(settings.Address);
     {
@@ -101,22 +100,22 @@ void TMainForm::ConnectionOpened() {
     edChat->setReadOnly(false);
     ShowAsUsable(edChat, true);
     edChat->setFocus();
-    SaveConnectionSettings();
+    // The first write that fails is reported and the rest are skipped; the connection stays up.
+    QString error;
+    if (!WriteNetworkSettings(IniFileName, Session->CurrentSettings(), &error))
+        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
+                              QMessageBox::Ok);
 }
 
+// Another connection still open (a client that dialled in again before its old connection was
+// given up) keeps the window connected.
 void TMainForm::ConnectionClosed() {
+    if (Session->ConnectionCount() > 0)
+        return;
     shConnect->SetBrushColor(DisconnectedColor());
     shConnect->setAccessibleName(DisconnectedName);
     edChat->setReadOnly(true);
     ShowAsUsable(edChat, false);
-}
-
-// The first write that fails is reported and the rest are skipped; the connection stays up.
-void TMainForm::SaveConnectionSettings() {
-    QString error;
-    if (!Session->WriteSettings(IniFileName, &error))
-        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
-                              QMessageBox::Ok);
 }
 
 // ---- Sending and receiving ----------------------------------------------------------------------
@@ -138,10 +137,6 @@ TKind TMainForm::AskPromotionPiece(TColor color) {
     return PieceSelectForm->AskPromotion(color);
 }
 
-void TMainForm::HandleHeldNetMessages() {
-    Session->HandleHeldMessages();
-}
-
 // The longer record wins. Every call below that runs the event loop may change the game, so
 // CurrentGame is read afresh after each.
 void TMainForm::ReceiveMoveList(const QStringList &received) {
@@ -155,19 +150,15 @@ void TMainForm::ReceiveMoveList(const QStringList &received) {
         if (replay.Bad)
             return;
         CurrentGame->Adopt(std::move(*replay.Game));
-        SelectedSquare = NoSelection;
+        SelectedSquare = -1;
         DrawBoard();
         RefreshNotation();
         SetAttention(true);
-        AnswerWithRecord();
+        Session->AnswerMoveList(CurrentGame->MoveRecord);
     } else if (received.size() < localCount) {
-        AnswerWithRecord();
+        // Several lists that arrive during one answer all get that answer, not one each.
+        Session->AnswerMoveList(CurrentGame->MoveRecord);
     }
-}
-
-// Several lists that arrive during one answer all get that answer, not one each.
-void TMainForm::AnswerWithRecord() {
-    Session->SendAnswer(MoveListMessage(CurrentGame->MoveRecord));
 }
 
 void TMainForm::ReceiveSelection(int square) {
@@ -200,10 +191,10 @@ void TMainForm::ReceiveTakeBackRequest() {
             QMessageBox::Yes | QMessageBox::No);
     }
     if (answer == QMessageBox::Yes) {
-        if (SendNetMessage(TakeBackMessage(TTakeBack::Consent)))
+        if (Session->SendTakeBack(TTakeBack::Consent))
             TakeBackLastMove();
     } else {
-        SendNetMessage(TakeBackMessage(TTakeBack::Refusal));
+        Session->SendTakeBack(TTakeBack::Refusal);
     }
 }
 
@@ -234,12 +225,10 @@ void TMainForm::TakeBackLastMove() {
 void TMainForm::edChatKeyDown(int key, Qt::KeyboardModifiers) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return;
-    const QString line = ChatLine(edChat->text());
-    if (!SendNetMessage(ChatMessage(edChat->text())))
+    const std::optional<QString> line = Session->SendChat(edChat->text());
+    if (!line)
         return;
-    // The log shows the line as the peer sees it: a character that the wire's code page lacks
-    // arrived there as "?".
-    mmChat->appendPlainText(DecodeText(EncodeText(line)));
+    mmChat->appendPlainText(*line);
     edChat->clear();
 }
 

@@ -2,7 +2,7 @@
 // file", names cut down to letters and digits; without three NULs the file is the whole input,
 // written with the port. Every line the write does not own is kept byte for byte, the value
 // written is the value read, and writing it again changes nothing; the same holds for the file
-// on the disk.
+// on the disk and for a copy of the parsed document.
 #include "FuzzCheck.h"
 #include "IniDocument.h"
 #include "Settings.h"
@@ -100,6 +100,12 @@ void CheckDocument(const TWrite &write, const QString &expected) {
     TIniDocument reread = TIniDocument::Parse(written);
     reread.SetValue(write.Section, write.Key, write.Value);
     FUZZ_CHECK(reread.ToText() == written);
+    // A copy shares the lines until it is edited; the edit leaves the original as it was.
+    const TIniDocument parsed = TIniDocument::Parse(write.File);
+    TIniDocument copy = parsed;
+    copy.SetValue(write.Section, write.Key, write.Value);
+    FUZZ_CHECK(copy.ToText() == written);
+    FUZZ_CHECK(parsed.ToText() == write.File);
 }
 
 // WriteSetting and ReadSetting do what the document does, through a real file.

@@ -38,6 +38,8 @@ private slots:
     void valueReadAsWritten_data();
     void valueReadAsWritten();
     void firstConnectionAsClient();
+    void copyEdited_data();
+    void copyEdited();
     void writeFails_data();
     void writeFails();
     void location_data();
@@ -269,6 +271,30 @@ void TestSettings::firstConnectionAsClient() {
     QVERIFY(WriteSetting(path, NetworkSection, PortKey, "6464"));
     QVERIFY(WriteSetting(path, NetworkSection, LastConnectAsKey, "Server"));
     QCOMPARE(ReadFile(path), "[Network]\nPort=6464\nServerIP=127.0.0.1\nLastConnectAs=Server\n");
+}
+
+void TestSettings::copyEdited_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("edited");
+    QTest::newRow("comment without a line end")
+        << QByteArray("; a comment without a line end")
+        << QByteArray("; a comment without a line end\n[Network]\nPort=6464\n");
+    QTest::newRow("section, key at the end without one")
+        << QByteArray("[Network]\r\nServerIP=1")
+        << QByteArray("[Network]\r\nServerIP=1\r\nPort=6464\r\n");
+    QTest::newRow("key replaced") << QByteArray("[Network]\nPort=1\n")
+                                  << QByteArray("[Network]\nPort=6464\n");
+}
+
+// A document is a value: editing a copy leaves the original as it was, and does not crash.
+void TestSettings::copyEdited() {
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, edited);
+    const TIniDocument original = TIniDocument::Parse(text);
+    TIniDocument copy = original;
+    copy.SetValue("Network", "Port", "6464");
+    QCOMPARE(copy.ToText(), edited);
+    QCOMPARE(original.ToText(), text);
 }
 
 void TestSettings::writeFails_data() {

@@ -522,11 +522,11 @@ void TestNetworkPlay::twoClientsOnOneServer() {
     QVERIFY(second->CurrentGame->MoveRecord.isEmpty());
     QVERIFY(Lines(pair.Client->mmChat).isEmpty());
 
-    // The first one leaves: the indicator follows the last notification, and the sends go to
-    // the one still there.
+    // The first one leaves: the one still there keeps the window connected, and the sends go
+    // to it.
     pair.Client->rbAsServer->click();
     QTRY_COMPARE(pair.Server->ServerSocket->ConnectionCount(), 1);
-    QCOMPARE(pair.Server->shConnect->BrushColor(), Red);
+    QCOMPARE(pair.Server->shConnect->BrushColor(), Green);
     PlayByPresses(pair.Server.Form(), "e7e5");
     QTRY_COMPARE(second->CurrentGame->MoveRecord, (QStringList{"12>28", "52>36"}));
 }
