@@ -43,7 +43,7 @@ void CheckBadEntry(const QStringList &lines, const TBadEntry &bad) {
     FUZZ_CHECK(!bad.Reason.isEmpty());
     TGame game;
     FUZZ_CHECK(game.ReplayMoves(lines.first(bad.Index)));
-    FUZZ_CHECK(!FindBadEntry(lines.first(bad.Index)));
+    FUZZ_CHECK(!ReplayRecord(lines.first(bad.Index)).Bad);
     FUZZ_CHECK(!game.ReplayMoves(lines.first(bad.Index + 1)));
 }
 
@@ -76,7 +76,7 @@ void CheckShow(const QByteArray &bytes, const std::optional<TBadEntry> &bad, con
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes = FuzzBytes(data, size);
     const QStringList lines = SavedGameLines(bytes);
-    const std::optional<TBadEntry> bad = FindBadEntry(lines);
+    const std::optional<TBadEntry> bad = ReplayRecord(lines).Bad;
     TGame game;
     FUZZ_CHECK(game.ReplayMoves(lines) == !bad);
     if (bad)

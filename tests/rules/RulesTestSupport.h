@@ -37,8 +37,7 @@ inline void Place(TBoard &board, QStringView pieces) {
     for (QStringView item : pieces.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype kind = QStringView(u"kqrnbp").indexOf(item[0].toLower());
         QVERIFY2(kind >= 0, "unknown piece letter");
-        board.PutPiece(Square(item.mid(1, 2)), item[0].isUpper() ? White : Black,
-                       TKind(kind));
+        board.PutPiece(Square(item.mid(1, 2)), item[0].isUpper() ? White : Black, TKind(kind));
     }
 }
 
@@ -63,11 +62,7 @@ inline QString PositionOf(const TGame &game) {
 
 // Everything a move may change, down to which piece object stands where.
 struct TFullState {
-    explicit TFullState(const TGame &game)
-        : SideToMove(game.SideToMove), Castling{game.WhiteCastleShort, game.WhiteCastleLong,
-                                                game.BlackCastleShort, game.BlackCastleLong},
-          EnPassantSquare(game.EnPassantSquare), MoveRecord(game.MoveRecord),
-          Notation(game.Notation), GameMessage(game.GameMessage) {
+    explicit TFullState(const TGame &game) : State(game), GameMessage(game.GameMessage) {
         for (int i = 0; i < 64; ++i) {
             Pieces[i] = game.Board->Squares[i]->Piece;
             Kinds[i] = Pieces[i] ? Pieces[i]->Kind : 0xff;
@@ -79,10 +74,6 @@ struct TFullState {
     std::array<TPieces *, 64> Pieces{};
     std::array<std::uint8_t, 64> Kinds{};
     std::array<std::uint8_t, 64> Colors{};
-    std::uint8_t SideToMove;
-    std::array<std::uint8_t, 4> Castling;
-    int EnPassantSquare;
-    QStringList MoveRecord;
-    QStringList Notation;
+    TGameState State;
     QString GameMessage;
 };

@@ -87,7 +87,7 @@ void TestRecord::parseEntry() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(QChar, promotion);
-    const std::optional<TRecordEntry> parsed = ParseRecordEntry(entry);
+    const std::optional<TRecordEntry> parsed = TRecordEntry::Parse(entry);
     QCOMPARE(parsed.has_value(), valid);
     if (!valid)
         return;
@@ -232,7 +232,7 @@ void TestRecord::replayPromotion() {
     int asked = 0;
     game.PromotionHook = [&](std::uint8_t color) {
         ++asked;
-        return color == White ? std::uint8_t(answer) : Queen;
+        return color == White ? std::uint8_t(answer) : std::uint8_t(Queen);
     };
     QStringList entries = PromotionGame;
     entries.last() = last;
@@ -329,7 +329,7 @@ void TestRecord::findBadEntry_data() {
 void TestRecord::findBadEntry() {
     QFETCH(QStringList, entries);
     QFETCH(int, bad);
-    const std::optional<TBadEntry> found = FindBadEntry(entries);
+    const std::optional<TBadEntry> found = ReplayRecord(entries).Bad;
     QCOMPARE(found.has_value(), bad >= 0);
     if (found) {
         QCOMPARE(found->Index, bad);

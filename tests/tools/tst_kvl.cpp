@@ -190,13 +190,13 @@ void TestKvl::sanOfMove() {
     QFETCH(QString, san);
     TGame game;
     QVERIFY(SetUp(game, fen));
-    const std::optional<TRecordEntry> move = ParseRecordEntry(entry);
+    const std::optional<TRecordEntry> move = TRecordEntry::Parse(entry);
     QVERIFY(move);
     const QString fenBefore = FenOf(game);
     QString written = SanOfMove(game, move->From, move->To, KindOfLetter(move->Promotion));
     QCOMPARE(FenOf(game), fenBefore); // writing the move does not play it
     QVERIFY(game.TryMove(move->From, move->To, move->Promotion, true));
-    written += SanCheckMark(game);
+    written += SanCheckMark(game.Status());
     QCOMPARE(written, san);
 }
 
