@@ -1,17 +1,14 @@
-// Small helpers shared by the rules tests: square names, coordinate moves, quick set-ups.
+// Small helpers shared by the rules tests: coordinate moves, quick set-ups, the full state of a
+// game; square names and random games come from GameSupport.h, which the benchmarks share.
 #pragma once
 
 #include "Board.h"
 #include "Fen.h"
+#include "GameSupport.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTest>
-
-// "e2" -> 12.
-inline int Square(QStringView name) {
-    return (name[1].unicode() - u'1') * 8 + (name[0].unicode() - u'a');
-}
 
 // "e2e4" -> "12>28", "a7a8q" -> "48>56,Q" (the record's letters: Q, R, K for the knight, B).
 inline QString Entry(QStringView move) {

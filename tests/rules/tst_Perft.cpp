@@ -2,9 +2,9 @@
 // at each half-move, and that counting leaves the game as it found it.
 #include "LegalMoves.h"
 #include "Perft.h"
+#include "Record.h"
 #include "RulesTestSupport.h"
 
-#include <QRandomGenerator>
 #include <QtTest>
 #include <cstdlib>
 
@@ -337,11 +337,14 @@ void TestPerft::standardFenAfterRefuses() {
 // visit of the legal moves must meet exactly the moves of the trial of every pair, in its
 // order, and the outward attack test must agree with a scan of every piece.
 void TestPerft::legalMovesMatchTrialOfEveryPair() {
-    QRandomGenerator random(8);
     int positions = 0;
-    for (int round = 0; round < 12; ++round) {
+    TGameFeatures features;
+    for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+        const std::optional<QStringList> record =
+            RandomGame(seed, 90, features, TGameEnd::MayEndEarly);
+        QVERIFY(record);
         TGame game;
-        for (int ply = 0; ply < 60; ++ply, ++positions) {
+        for (qsizetype ply = 0; ply <= record->size(); ++ply, ++positions) {
             const std::vector<std::pair<int, int>> expected = TrialOfEveryPair(game);
             std::vector<std::pair<int, int>> visited;
             VisitLegalMoves(game, [&](const TLegalMove &move) {
@@ -358,20 +361,14 @@ void TestPerft::legalMovesMatchTrialOfEveryPair() {
                              qPrintable(QStringLiteral("%1, square %2").arg(where).arg(i)));
                 }
             }
-            if (expected.empty())
+            if (ply == record->size())
                 break;
-            // Pawn moves and captures are favoured, so that games open up and promote.
-            auto [from, to] = expected[random.bounded(int(expected.size()))];
-            for (int attempt = 0; attempt < 3; ++attempt) {
-                const auto [f, t] = expected[random.bounded(int(expected.size()))];
-                if (game.Board->Squares[f]->Piece->Kind == Pawn || game.Board->Squares[t]->Piece)
-                    std::tie(from, to) = std::pair{f, t};
-            }
-            const QChar letter = PromotionLetter(PromotionKinds[random.bounded(4)]);
-            QVERIFY(game.TryMove(from, to, letter, true));
+            const std::optional<TRecordEntry> move = TRecordEntry::Parse(record->at(ply));
+            QVERIFY(move && game.TryMove(move->From, move->To, move->Promotion, true));
         }
     }
     QVERIFY(positions > 300);
+    QVERIFY(features.Castlings > 0 && features.EnPassants > 0 && features.Promotions > 0);
 }
 
 QTEST_GUILESS_MAIN(TestPerft)
