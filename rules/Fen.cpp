@@ -142,20 +142,21 @@ bool SetUpFromFen(TGame &game, const QString &fen, QString *error) {
         if (const auto &piece = position.Pieces[i])
             game.Board->PutPiece(i, piece->first, piece->second);
     }
-    game.SideToMove = position.SideToMove;
-    game.EnPassantSquare = position.EnPassantSquare;
-    game.MoveRecord.clear();
-    game.Notation.clear();
+    // Every state field starts as in a new game (both lists empty) unless the FEN sets it.
+    TGameState state;
+    state.SideToMove = position.SideToMove;
+    state.EnPassantSquare = position.EnPassantSquare;
     // A right whose king or rook is not at home is dropped, as a played move would drop it.
     const auto at = [&](int index, TColor color, TKind kind) {
         return position.Pieces[index] == std::pair{color, kind};
     };
     const bool whiteKingHome = at(4, White, King);
     const bool blackKingHome = at(60, Black, King);
-    game.WhiteCastleShort = position.Castling[0] && whiteKingHome && at(7, White, Rook);
-    game.WhiteCastleLong = position.Castling[1] && whiteKingHome && at(0, White, Rook);
-    game.BlackCastleShort = position.Castling[2] && blackKingHome && at(63, Black, Rook);
-    game.BlackCastleLong = position.Castling[3] && blackKingHome && at(56, Black, Rook);
+    state.WhiteCastleShort = position.Castling[0] && whiteKingHome && at(7, White, Rook);
+    state.WhiteCastleLong = position.Castling[1] && whiteKingHome && at(0, White, Rook);
+    state.BlackCastleShort = position.Castling[2] && blackKingHome && at(63, Black, Rook);
+    state.BlackCastleLong = position.Castling[3] && blackKingHome && at(56, Black, Rook);
+    static_cast<TGameState &>(game) = std::move(state);
     return true;
 }
 
