@@ -31,6 +31,7 @@ private slots:
     void replayPromotion_data();
     void replayPromotion();
     void messageKeptAfterRejectedReplay();
+    void replayOfOwnRecord();
     void undo_data();
     void undo();
     void undoAfterMateAcceptsMovesAgain();
@@ -257,6 +258,16 @@ void TestRecord::messageKeptAfterRejectedReplay() {
     QVERIFY(game.MoveRecord.isEmpty());
     QCOMPARE(game.GameMessage, QStringLiteral("Шах!"));
     QCOMPARE(shown, QStringLiteral("Шах!"));
+}
+
+// The list handed in may be the game's own record, which the replay replaces.
+void TestRecord::replayOfOwnRecord() {
+    TGame game;
+    SetUpAndPlay(game, QString(), u"e2e4 e7e5 g1f3");
+    const QString position = PositionOf(game);
+    QVERIFY(game.ReplayMoves(game.MoveRecord));
+    QCOMPARE(game.MoveRecord, Entries(u"e2e4 e7e5 g1f3"));
+    QCOMPARE(PositionOf(game), position);
 }
 
 void TestRecord::undo_data() {
