@@ -45,6 +45,12 @@ for file in "${expected[@]}"; do
 done
 grep -Eqx -- './usr/share/man/man6/korvalen\.6(\.gz)?' <<<"$contents" || fail "package lacks korvalen.6"
 grep -Eqx -- './usr/share/man/man1/korvalen-kvl\.1(\.gz)?' <<<"$contents" || fail "package lacks korvalen-kvl.1"
+# The manual pages' title lines name the version of the package.
+for page in $(grep -Ex -- './usr/share/man/man[0-9]/[^/]+' <<<"$contents"); do
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO "$page" >"$out/page"
+    title=$(zcat -f "$out/page" | sed -n 1p)
+    [[ $title == *"\"Korvalen $version\""* ]] || fail "$page: title line '$title' lacks version $version"
+done
 
 # The full GPL text is Debian's own, under /usr/share/common-licenses: the package only points
 # there.
