@@ -3,6 +3,9 @@
 
 set(KORVALEN_APP_ID io.github.korvalen.Korvalen)
 
+# The hicolor theme's raster icon sizes, in pixels, rendered from the one SVG.
+set(KORVALEN_ICON_SIZES 16 32 48 64 128 256)
+
 # A build tree: the help page in a folder "help" beside the programs.
 set(KORVALEN_HELP_BESIDE_PROGRAM help/index.html)
 

@@ -96,27 +96,13 @@ TGame::TGame() : Board(std::make_unique<TBoard>()) {
 TGame::~TGame() = default;
 
 void TGame::Reset() {
-    MoveRecord.clear();
-    Notation.clear();
     Board->SetUpPieces();
-    SideToMove = White;
-    EnPassantSquare = -1;
-    WhiteCastleShort = 1;
-    WhiteCastleLong = 1;
-    BlackCastleShort = 1;
-    BlackCastleLong = 1;
+    static_cast<TGameState &>(*this) = TGameState{};
 }
 
 void TGame::Adopt(TGame &&other) {
     Board->TakePiecesOf(*other.Board);
-    SideToMove = other.SideToMove;
-    WhiteCastleShort = other.WhiteCastleShort;
-    WhiteCastleLong = other.WhiteCastleLong;
-    BlackCastleShort = other.BlackCastleShort;
-    BlackCastleLong = other.BlackCastleLong;
-    EnPassantSquare = other.EnPassantSquare;
-    MoveRecord = std::move(other.MoveRecord);
-    Notation = std::move(other.Notation);
+    static_cast<TGameState &>(*this) = std::move(static_cast<TGameState &>(other));
     // A replay of no moves writes no message, and neither does a reset.
     if (!MoveRecord.isEmpty())
         ShowGameMessage(other.GameMessage);

@@ -18,8 +18,6 @@
 enum TColor : std::uint8_t { White = 0, Black = 1 };
 enum TKind : std::uint8_t { King = 0, Queen = 1, Rook = 2, Knight = 3, Bishop = 4, Pawn = 5 };
 
-// The joined form of a move record puts this between its entries.
-inline constexpr QChar RecordSeparator = u'|';
 // The promotion letter that names no piece: the player is asked.
 inline constexpr QChar NoPromotion = u'-';
 
@@ -106,7 +104,26 @@ private:
     mutable std::array<int, 2> KingSquareHint{4, 60};
 };
 
-class TGame {
+// The game's state beside its board, each field at its value when a game starts. It is the
+// one list of those fields: Reset, Adopt and the position snapshot each take it whole, so a
+// field added here is reset, adopted and restored alike.
+struct TGameState {
+    TColor SideToMove = White;
+    std::uint8_t WhiteCastleShort = 1;
+    std::uint8_t WhiteCastleLong = 1;
+    std::uint8_t BlackCastleShort = 1;
+    std::uint8_t BlackCastleLong = 1;
+    QStringList MoveRecord; // one entry per played move, joined with '|'
+    QStringList Notation;   // one line per full move, as the notation box shows it
+    // The square of the pawn that has just advanced two rows (not the square it passed over,
+    // which FEN names); -1 when the last move was no double step.
+    int EnPassantSquare = -1;
+
+    bool operator==(const TGameState &) const = default;
+};
+
+// The state fields are the base's, so they read as the game's own: game.SideToMove.
+class TGame : public TGameState {
 public:
     TGame();
     TGame(const TGame &) = delete;
@@ -114,16 +131,6 @@ public:
     ~TGame();
 
     std::unique_ptr<TBoard> Board;
-    TColor SideToMove = White;
-    std::uint8_t WhiteCastleShort = 1;
-    std::uint8_t WhiteCastleLong = 1;
-    std::uint8_t BlackCastleShort = 1;
-    std::uint8_t BlackCastleLong = 1;
-    QStringList MoveRecord; // one entry per played move, joined with RecordSeparator
-    QStringList Notation;   // one line per full move, as the notation box shows it
-    // The square of the pawn that has just advanced two rows (not the square it passed over,
-    // which FEN names); -1 when the last move was no double step.
-    int EnPassantSquare = -1;
 
     // How the game reaches the window: the game-message line and the promotion question.
     // Installed by the main window; without them the message is only kept in GameMessage and

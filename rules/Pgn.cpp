@@ -225,12 +225,12 @@ std::optional<QString> PgnOfRecord(const QStringList &entries, const TPgnTags &t
         if (!legal) {
             // The companion's reasons, as the check of a whole record gives them.
             if (bad)
-                *bad = *FindBadEntry(entries.first(ply + 1));
+                *bad = *ReplayRecord(entries.first(ply + 1)).Bad;
             return std::nullopt;
         }
         QString san = SanOfMove(game, entry->From, entry->To, KindOfRecordLetter(entry->Promotion));
         game.TryMove(entry->From, entry->To, entry->Promotion, true);
-        san += SanCheckMark(game);
+        san += SanCheckMark(game.Status());
         units.append(ply % 2 == 0 ? QStringLiteral("%1. %2").arg(ply / 2 + 1).arg(san) : san);
     }
     const QString result = ResultOf(game);

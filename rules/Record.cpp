@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -66,27 +67,24 @@ std::optional<TRecordEntry> TRecordEntry::Parse(QStringView move) {
     return parsed;
 }
 
-std::optional<TRecordEntry> ParseRecordEntry(const QString &entry) {
-    return TRecordEntry::Parse(entry);
-}
-
 bool TGame::ReplayMoves(const QStringList &entries) {
-    Reset();
-    for (const QString &entry : entries) {
-        const std::optional<TRecordEntry> move = TRecordEntry::Parse(entry);
-        if (!move || !TryMove(move->From, move->To, move->Promotion, true)) {
-            Reset();
-            return false;
-        }
+    // Played on a game of its own, asking this game's promotion question, then taken over:
+    // the game shows the message after the last entry once. A bad entry leaves a new game that
+    // still shows the message of the last entry applied before it, as a replay move by move
+    // on this game would have left it.
+    TReplay replay = ReplayRecord(entries, PromotionHook);
+    if (!replay.Bad) {
+        Adopt(std::move(*replay.Game));
+        return true;
     }
-    return true;
+    if (!replay.Game->MoveRecord.isEmpty())
+        ShowGameMessage(replay.Game->GameMessage);
+    Reset();
+    return false;
 }
 
 void TGame::UndoLastMove() {
-    QStringList earlier = MoveRecord;
-    if (!earlier.isEmpty())
-        earlier.removeLast();
-    ReplayMoves(earlier);
+    ReplayMoves(MoveRecord.first(std::max<qsizetype>(MoveRecord.size() - 1, 0)));
 }
 
 TReplay ReplayRecord(const QStringList &entries, std::function<std::uint8_t(TColor)> promotion) {
@@ -102,10 +100,6 @@ TReplay ReplayRecord(const QStringList &entries, std::function<std::uint8_t(TCol
     }
     game.PromotionHook = nullptr; // the adopting game keeps its own
     return replay;
-}
-
-std::optional<TBadEntry> FindBadEntry(const QStringList &entries) {
-    return ReplayRecord(entries).Bad;
 }
 
 QByteArray SavedGameBytes(const QStringList &entries) {

@@ -29,9 +29,6 @@ struct TRecordEntry {
     bool operator==(const TRecordEntry &) const = default;
 };
 
-// Both indices must be plain decimal digits in 0..63; anything else is a bad entry.
-std::optional<TRecordEntry> ParseRecordEntry(const QString &entry);
-
 struct TBadEntry {
     int Index = 0;  // 0-based position in the list
     QString Reason; // short English reason, for the companion's messages
@@ -50,10 +47,6 @@ struct TReplay {
 // record is checked and taken over in one pass and a bad one leaves the game in play alone.
 TReplay ReplayRecord(const QStringList &entries,
                      std::function<std::uint8_t(TColor)> promotion = {});
-
-// Names the first entry of the record that does not parse or is not a legal move (a promotion
-// without a letter is a queen).
-std::optional<TBadEntry> FindBadEntry(const QStringList &entries);
 
 // The saved-game format: every entry followed by CR LF; an empty record gives no bytes.
 QByteArray SavedGameBytes(const QStringList &entries);

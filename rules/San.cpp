@@ -143,10 +143,6 @@ QString SanCheckMark(TGameStatus status) {
     }
 }
 
-QString SanCheckMark(TGame &game) {
-    return SanCheckMark(game.Status());
-}
-
 std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error) {
     const auto fail = [error](const QString &reason) {
         if (error)

@@ -16,7 +16,6 @@ class TGame;
 QString SanOfMove(TGame &game, int from, int to, TKind promotedKind);
 
 // "+" when the side to move is in check, "#" when it is mated, "" otherwise.
-QString SanCheckMark(TGame &game);
 QString SanCheckMark(TGameStatus status);
 
 // Finds the one legal move of the side to move that a SAN text names. Tolerates "0-0" with

@@ -1,10 +1,7 @@
 #include "Snapshot.h"
 
 TPositionSnapshot::TPositionSnapshot(const TGame &game)
-    : SideToMove(game.SideToMove), WhiteCastleShort(game.WhiteCastleShort),
-      WhiteCastleLong(game.WhiteCastleLong), BlackCastleShort(game.BlackCastleShort),
-      BlackCastleLong(game.BlackCastleLong), EnPassantSquare(game.EnPassantSquare),
-      MoveRecord(game.MoveRecord), Notation(game.Notation), GameMessage(game.GameMessage) {
+    : State(game), GameMessage(game.GameMessage) {
     for (int i = 0; i < 64; ++i) {
         TPieces *piece = game.Board->Squares[i]->Piece;
         Pieces[i] = piece;
@@ -20,13 +17,6 @@ void TPositionSnapshot::Restore(TGame &game) const {
         if (Pieces[i])
             Pieces[i]->Kind = Kinds[i];
     }
-    game.SideToMove = SideToMove;
-    game.WhiteCastleShort = WhiteCastleShort;
-    game.WhiteCastleLong = WhiteCastleLong;
-    game.BlackCastleShort = BlackCastleShort;
-    game.BlackCastleLong = BlackCastleLong;
-    game.EnPassantSquare = EnPassantSquare;
-    game.MoveRecord = MoveRecord;
-    game.Notation = Notation;
+    static_cast<TGameState &>(game) = State;
     game.GameMessage = GameMessage;
 }

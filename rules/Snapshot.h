@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <array>
-#include <cstdint>
 
 class TPositionSnapshot {
 public:
@@ -20,13 +19,6 @@ public:
 private:
     std::array<TPieces *, 64> Pieces{};
     std::array<TKind, 64> Kinds{}; // a promotion changes a piece's kind in place
-    TColor SideToMove;
-    std::uint8_t WhiteCastleShort;
-    std::uint8_t WhiteCastleLong;
-    std::uint8_t BlackCastleShort;
-    std::uint8_t BlackCastleLong;
-    int EnPassantSquare;
-    QStringList MoveRecord;
-    QStringList Notation;
+    TGameState State;
     QString GameMessage;
 };

@@ -24,7 +24,7 @@ constexpr int MaxPerftDepth = 15;
 const QString Program = QStringLiteral("korvalen-kvl");
 const QStringList ValueOptions{QStringLiteral("--white"), QStringLiteral("--black"),
                                QStringLiteral("--event"), QStringLiteral("--date"),
-                               QStringLiteral("--game")};
+                               QStringLiteral("--game"),  QStringLiteral("--ply")};
 
 void Write(QIODevice &device, const QString &text) {
     device.write(text.toUtf8());
@@ -233,6 +233,38 @@ QString GameName(const TPgnGame &game, qsizetype number) {
              black.isEmpty() ? QStringLiteral("?") : black);
 }
 
+// The record of game `number` (from 1) of a PGN file, or nullopt after the reason went to err.
+std::optional<QStringList> RecordOfPgnFile(const QString &path, int number, QIODevice &err) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+        return std::nullopt;
+    }
+    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(file.readAll()));
+    if (number > games.size()) {
+        Fail(err, QStringLiteral("%1: there is no game %2 (the file holds %3)")
+                      .arg(path)
+                      .arg(number)
+                      .arg(games.size()));
+        return std::nullopt;
+    }
+    const TPgnGame &game = games[number - 1];
+    QString error;
+    std::optional<QStringList> record = RecordOfPgnGame(game, &error);
+    if (!record)
+        Fail(err, QStringLiteral("%1: %2: %3").arg(path, GameName(game, number), error));
+    return record;
+}
+
+// A whole number of at least `least` given as an option's text; nullopt for anything else.
+std::optional<int> CountOption(const QString &text, int least) {
+    bool isNumber = false;
+    const int value = text.toInt(&isNumber);
+    if (!isNumber || value < least)
+        return std::nullopt;
+    return value;
+}
+
 int ImportCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     QString problem;
     const std::optional<TArguments> parsed =
@@ -241,28 +273,69 @@ int ImportCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) 
         return UsageError(err, problem);
     if (parsed->Positional.size() != 1)
         return UsageError(err, QStringLiteral("import needs exactly one PGN file"));
-    bool isNumber = true;
     const QString gameText = parsed->Values.value(QStringLiteral("game"), QStringLiteral("1"));
-    const int number = gameText.toInt(&isNumber);
-    if (!isNumber || number < 1)
+    const std::optional<int> number = CountOption(gameText, 1);
+    if (!number)
+        return UsageError(
+            err, QStringLiteral("bad game number '%1': 1 or more is needed").arg(gameText));
+    const std::optional<QStringList> record =
+        RecordOfPgnFile(parsed->Positional.front(), *number, err);
+    if (!record)
+        return ExitFailed;
+    out.write(SavedGameBytes(*record));
+    return ExitOk;
+}
+
+// A file named *.pgn (in any case) is read as PGN, any other as a saved game.
+bool IsPgnFileName(const QString &path) {
+    return path.endsWith(QStringLiteral(".pgn"), Qt::CaseInsensitive);
+}
+
+// The record of a saved game that replays to its end, or nullopt after the reason went to err.
+std::optional<QStringList> RecordOfSavedGame(const QString &path, QIODevice &err) {
+    std::optional<QStringList> entries = ReadGameLines(path, err);
+    if (!entries)
+        return std::nullopt;
+    if (const TReplay replay = ReplayRecord(*entries); replay.Bad) {
+        ReportBadEntry(err, path, *replay.Bad);
+        return std::nullopt;
+    }
+    return entries;
+}
+
+int FenCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    QString problem;
+    const std::optional<TArguments> parsed =
+        ParseArguments(arguments, {QStringLiteral("ply"), QStringLiteral("game")}, &problem);
+    if (!parsed)
+        return UsageError(err, problem);
+    if (parsed->Positional.size() != 1)
+        return UsageError(err, QStringLiteral("fen needs exactly one saved game or PGN file"));
+    const QString plyText = parsed->Values.value(QStringLiteral("ply"));
+    const std::optional<int> ply =
+        plyText.isNull() ? std::optional<int>(-1) : CountOption(plyText, 0);
+    if (!ply)
+        return UsageError(err,
+                          QStringLiteral("bad half-move '%1': 0 or more is needed").arg(plyText));
+    const QString gameText = parsed->Values.value(QStringLiteral("game"), QStringLiteral("1"));
+    const std::optional<int> number = CountOption(gameText, 1);
+    if (!number)
         return UsageError(
             err, QStringLiteral("bad game number '%1': 1 or more is needed").arg(gameText));
     const QString &path = parsed->Positional.front();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Fail(err, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(file.readAll()));
-    if (number > games.size())
-        return Fail(err, QStringLiteral("%1: there is no game %2 (the file holds %3)")
-                             .arg(path)
-                             .arg(number)
-                             .arg(games.size()));
-    const TPgnGame &game = games[number - 1];
-    QString error;
-    const std::optional<QStringList> record = RecordOfPgnGame(game, &error);
+    if (!IsPgnFileName(path) && parsed->Values.contains(QStringLiteral("game")))
+        return UsageError(err, QStringLiteral("--game is for PGN files (named *.pgn)"));
+    const std::optional<QStringList> record =
+        IsPgnFileName(path) ? RecordOfPgnFile(path, *number, err) : RecordOfSavedGame(path, err);
     if (!record)
-        return Fail(err, QStringLiteral("%1: %2: %3").arg(path, GameName(game, number), error));
-    out.write(SavedGameBytes(*record));
+        return ExitFailed;
+    const int plies = *ply < 0 ? int(record->size()) : *ply;
+    if (plies > record->size())
+        return Fail(err, QStringLiteral("%1: there is no half-move %2 (the game has %3)")
+                             .arg(path)
+                             .arg(plies)
+                             .arg(record->size()));
+    Write(out, StandardFenAfter(*record, plies) + u'\n');
     return ExitOk;
 }
 
@@ -283,6 +356,9 @@ QString KvlHelpText() {
         "      Write a saved game as PGN (export format) on standard output.\n"
         "  import FILE [--game N]\n"
         "      Write game N (1 by default) of a PGN file as a saved game on standard output.\n"
+        "  fen FILE [--ply N] [--game G]\n"
+        "      Print the FEN of the position after N half-moves (by default after the last)\n"
+        "      of a saved game, or of game G (1 by default) of a PGN file (named *.pgn).\n"
         "\n"
         "Options:\n"
         "  -h, --help     show this help and exit\n"
@@ -312,5 +388,7 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         return PgnCommand(rest, out, err);
     if (command == u"import")
         return ImportCommand(rest, out, err);
+    if (command == u"fen")
+        return FenCommand(rest, out, err);
     return UsageError(err, QStringLiteral("unknown command '%1'").arg(command));
 }

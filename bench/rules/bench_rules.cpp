@@ -3,114 +3,17 @@
 #include "Board.h"
 #include "Commands.h"
 #include "Fen.h"
+#include "GameSupport.h"
 #include "LegalMoves.h"
 #include "Perft.h"
 #include "Record.h"
-#include "Snapshot.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace {
-
-struct TMove {
-    int From;
-    int To;
-};
-
-// A small fixed-seed generator, so every run replays the same game.
-class TRandom {
-public:
-    explicit TRandom(std::uint64_t seed) : State(seed) {}
-    std::uint32_t Below(std::uint32_t bound) {
-        State = State * 6364136223846793005ULL + 1442695040888963407ULL;
-        return std::uint32_t(State >> 33) % bound;
-    }
-
-private:
-    std::uint64_t State;
-};
-
-std::vector<TMove> LegalMoves(TGame &game) {
-    std::vector<TMove> moves;
-    VisitLegalMoves(game, [&](const TLegalMove &move) { moves.push_back({move.From, move.To}); });
-    return moves;
-}
-
-struct TGameFeatures {
-    int Castlings = 0;
-    int EnPassants = 0;
-    int Promotions = 0;
-};
-
-bool IsSpecial(const TGame &game, TMove move) {
-    const TPieces *piece = game.Board->Squares[move.From]->Piece;
-    if (piece->Kind == King)
-        return IsCastling(piece->Kind, move.From, move.To);
-    if (piece->Kind != Pawn)
-        return false;
-    const int row = move.To / 8;
-    const bool diagonalOntoEmpty =
-        move.From % 8 != move.To % 8 && !game.Board->Squares[move.To]->Piece;
-    return row == 0 || row == 7 || diagonalOntoEmpty;
-}
-
-// Plays `plies` moves chosen at random among the legal ones, taking castling, en passant and
-// promotion whenever they come up and never a move that ends the game early.
-std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatures &features) {
-    TRandom random(seed);
-    TGame game;
-    for (int ply = 0; ply < plies; ++ply) {
-        std::vector<TMove> moves = LegalMoves(game);
-        std::vector<TMove> special;
-        for (const TMove move : moves) {
-            if (IsSpecial(game, move))
-                special.push_back(move);
-        }
-        // Pawns go forward more often than other pieces, so that promotions happen.
-        bool played = false;
-        for (int attempt = 0; attempt < 32 && !played; ++attempt) {
-            const std::vector<TMove> &pool = !special.empty() && attempt == 0 ? special : moves;
-            const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
-            const TPieces *piece = game.Board->Squares[move.From]->Piece;
-            const bool pawn = piece->Kind == Pawn;
-            const bool castling = IsCastling(piece->Kind, move.From, move.To);
-            const bool enPassant =
-                IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
-            const bool promotion = IsPromotion(piece->Kind, move.To);
-            if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
-                continue;
-            const TPositionSnapshot before(game);
-            game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]),
-                         true);
-            if (game.HasNoLegalMove(game.SideToMove)) {
-                before.Restore(game); // the game must go on
-                continue;
-            }
-            features.Castlings += castling;
-            features.EnPassants += enPassant;
-            features.Promotions += promotion;
-            played = true;
-        }
-        if (!played)
-            return std::nullopt;
-    }
-    return game.MoveRecord;
-}
-
-// The first seed whose game has at least one of each special move.
-QStringList LongGame(int plies, TGameFeatures &features) {
-    for (std::uint64_t seed = 1;; ++seed) {
-        features = {};
-        const std::optional<QStringList> record = RandomGame(seed, plies, features);
-        if (record && features.Castlings && features.EnPassants && features.Promotions >= 2)
-            return *record;
-    }
-}
 
 void MatedScan(benchmark::State &state) {
     // Fool's mate: White, with all sixteen pieces, has no legal move, so every pair is tried.
@@ -125,7 +28,7 @@ BENCHMARK(MatedScan)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggre
 
 void Replay300(benchmark::State &state) {
     TGameFeatures features;
-    const QStringList record = LongGame(300, features);
+    const QStringList record = LongGames(1, 300, &features).front();
     state.counters["castlings"] = features.Castlings;
     state.counters["en_passant"] = features.EnPassants;
     state.counters["promotions"] = features.Promotions;
@@ -140,17 +43,6 @@ BENCHMARK(Replay300)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggre
 // Long seeded games, each with castling, en passant and promotions: the replay of a saved game
 // as the companion's show does it, the status (check, mate, stalemate) worked out after every
 // move. The figure to read is us_per_move.
-std::vector<QStringList> LongGames(int count, int plies) {
-    std::vector<QStringList> games;
-    for (std::uint64_t seed = 1; int(games.size()) < count; ++seed) {
-        TGameFeatures features;
-        const std::optional<QStringList> record = RandomGame(seed, plies, features);
-        if (record && features.Castlings && features.EnPassants && features.Promotions >= 2)
-            games.push_back(*record);
-    }
-    return games;
-}
-
 void ReplayWithStatus(benchmark::State &state) {
     static const std::vector<QStringList> games = LongGames(8, 300);
     qsizetype moves = 0;

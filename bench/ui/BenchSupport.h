@@ -3,6 +3,7 @@
 #pragma once
 
 #include "BoardGrid.h"
+#include "GameSupport.h"
 #include "Main.h"
 #include "ServerEndpoint.h"
 
@@ -24,11 +25,6 @@ inline void PressBoard(TMainForm &form, int index) {
     QMouseEvent press(QEvent::MouseButtonPress, at, form.dgBoard->mapToGlobal(at), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.dgBoard, &press);
-}
-
-// Board index from a square name such as "e2".
-inline int SquareIndexOf(const char *name) {
-    return (name[1] - '1') * 8 + (name[0] - 'a');
 }
 
 // A port that is free now: the system picks it for a probe that closes again at once.

@@ -107,7 +107,7 @@ protected:
         const auto posted = static_cast<const TQueuedPress *>(event)->Posted;
         WaitedMs.push_back(
             std::chrono::duration<double, std::milli>(TClock::now() - posted).count());
-        PressBoard(Form, SquareIndexOf("e2"));
+        PressBoard(Form, Square("e2"));
         return true;
     }
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# check-package.sh BUILD_DIR VERSION APP_ID KORVALEN KORVALEN_KVL: builds the Debian package into
-# a temporary folder and checks its contents and its dependencies. Skipped (77) while the two
-# programs are not built.
+# check-package.sh BUILD_DIR VERSION APP_ID KORVALEN KORVALEN_KVL SIZE...: builds the Debian
+# package into a temporary folder and checks its contents (an icon of every size) and its
+# dependencies. Skipped (77) while the two programs are not built.
 set -euo pipefail
 build=$1 version=$2 id=$3 game=$4 tool=$5
+shift 5
+sizes=("$@")
 
 for program in "$game" "$tool"; do
     if [ ! -x "$program" ]; then
@@ -33,15 +35,22 @@ expected=(
     ./usr/share/metainfo/$id.metainfo.xml
     ./usr/share/mime/packages/korvalen.xml
     ./usr/share/icons/hicolor/scalable/apps/$id.svg
-    ./usr/share/icons/hicolor/16x16/apps/$id.png
-    ./usr/share/icons/hicolor/256x256/apps/$id.png
     ./usr/share/doc/korvalen/copyright
 )
+for size in "${sizes[@]}"; do
+    expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
+done
 for file in "${expected[@]}"; do
     grep -qx -- "$file" <<<"$contents" || fail "package lacks $file"
 done
 grep -Eqx -- './usr/share/man/man6/korvalen\.6(\.gz)?' <<<"$contents" || fail "package lacks korvalen.6"
 grep -Eqx -- './usr/share/man/man1/korvalen-kvl\.1(\.gz)?' <<<"$contents" || fail "package lacks korvalen-kvl.1"
+# The manual pages' title lines name the version of the package.
+for page in $(grep -Ex -- './usr/share/man/man[0-9]/[^/]+' <<<"$contents"); do
+    dpkg-deb --fsys-tarfile "$deb" | tar -xO "$page" >"$out/page"
+    title=$(zcat -f "$out/page" | sed -n 1p)
+    [[ $title == *"\"Korvalen $version\""* ]] || fail "$page: title line '$title' lacks version $version"
+done
 
 # The full GPL text is Debian's own, under /usr/share/common-licenses: the package only points
 # there.

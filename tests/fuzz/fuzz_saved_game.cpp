@@ -1,8 +1,10 @@
 // A saved game (.kvl) read and replayed: the replay and the check for a bad entry agree, a
 // replayed record is written and read back as itself and replays to the same game, and the
-// companion's "show" writes the notation of the replay.
+// companion's "show" writes the notation of the replay; the standard FEN after the last entry
+// names the replayed position and sets it up again.
 #include "Board.h"
 #include "Commands.h"
+#include "Fen.h"
 #include "FuzzCheck.h"
 #include "Record.h"
 
@@ -43,7 +45,7 @@ void CheckBadEntry(const QStringList &lines, const TBadEntry &bad) {
     FUZZ_CHECK(!bad.Reason.isEmpty());
     TGame game;
     FUZZ_CHECK(game.ReplayMoves(lines.first(bad.Index)));
-    FUZZ_CHECK(!FindBadEntry(lines.first(bad.Index)));
+    FUZZ_CHECK(!ReplayRecord(lines.first(bad.Index)).Bad);
     FUZZ_CHECK(!game.ReplayMoves(lines.first(bad.Index + 1)));
 }
 
@@ -55,6 +57,11 @@ void CheckReplay(const TGame &game, const QStringList &lines) {
     FUZZ_CHECK(again.MoveRecord == game.MoveRecord);
     FUZZ_CHECK(again.Notation == game.Notation);
     FUZZ_CHECK(again.GameMessage == game.GameMessage);
+    const QString fen = StandardFenAfter(lines, int(lines.size()));
+    FUZZ_CHECK(fen.section(u' ', 0, 2) == FenOf(game).section(u' ', 0, 2));
+    TGame set;
+    FUZZ_CHECK(SetUpFromFen(set, fen));
+    FUZZ_CHECK(FenOf(set).section(u' ', 0, 2) == fen.section(u' ', 0, 2));
 }
 
 // The companion reads the file and shows the game of the replay, or names the bad entry.
@@ -76,7 +83,7 @@ void CheckShow(const QByteArray &bytes, const std::optional<TBadEntry> &bad, con
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes = FuzzBytes(data, size);
     const QStringList lines = SavedGameLines(bytes);
-    const std::optional<TBadEntry> bad = FindBadEntry(lines);
+    const std::optional<TBadEntry> bad = ReplayRecord(lines).Bad;
     TGame game;
     FUZZ_CHECK(game.ReplayMoves(lines) == !bad);
     if (bad)

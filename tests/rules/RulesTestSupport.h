@@ -1,17 +1,14 @@
-// Small helpers shared by the rules tests: square names, coordinate moves, quick set-ups.
+// Small helpers shared by the rules tests: coordinate moves, quick set-ups, the full state of a
+// game; square names and random games come from GameSupport.h, which the benchmarks share.
 #pragma once
 
 #include "Board.h"
 #include "Fen.h"
+#include "GameSupport.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTest>
-
-// "e2" -> 12.
-inline int Square(QStringView name) {
-    return (name[1].unicode() - u'1') * 8 + (name[0].unicode() - u'a');
-}
 
 // "e2e4" -> "12>28", "a7a8q" -> "48>56,Q" (the record's letters: Q, R, K for the knight, B).
 inline QString Entry(QStringView move) {
@@ -37,8 +34,7 @@ inline void Place(TBoard &board, QStringView pieces) {
     for (QStringView item : pieces.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype kind = QStringView(u"kqrnbp").indexOf(item[0].toLower());
         QVERIFY2(kind >= 0, "unknown piece letter");
-        board.PutPiece(Square(item.mid(1, 2)), item[0].isUpper() ? White : Black,
-                       TKind(kind));
+        board.PutPiece(Square(item.mid(1, 2)), item[0].isUpper() ? White : Black, TKind(kind));
     }
 }
 
@@ -63,11 +59,7 @@ inline QString PositionOf(const TGame &game) {
 
 // Everything a move may change, down to which piece object stands where.
 struct TFullState {
-    explicit TFullState(const TGame &game)
-        : SideToMove(game.SideToMove), Castling{game.WhiteCastleShort, game.WhiteCastleLong,
-                                                game.BlackCastleShort, game.BlackCastleLong},
-          EnPassantSquare(game.EnPassantSquare), MoveRecord(game.MoveRecord),
-          Notation(game.Notation), GameMessage(game.GameMessage) {
+    explicit TFullState(const TGame &game) : State(game), GameMessage(game.GameMessage) {
         for (int i = 0; i < 64; ++i) {
             Pieces[i] = game.Board->Squares[i]->Piece;
             Kinds[i] = Pieces[i] ? Pieces[i]->Kind : 0xff;
@@ -79,10 +71,6 @@ struct TFullState {
     std::array<TPieces *, 64> Pieces{};
     std::array<std::uint8_t, 64> Kinds{};
     std::array<std::uint8_t, 64> Colors{};
-    std::uint8_t SideToMove;
-    std::array<std::uint8_t, 4> Castling;
-    int EnPassantSquare;
-    QStringList MoveRecord;
-    QStringList Notation;
+    TGameState State;
     QString GameMessage;
 };

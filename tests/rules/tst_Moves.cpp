@@ -314,7 +314,7 @@ void TestMoves::tryMove() {
         return;
     }
     QCOMPARE(PositionOf(game), after);
-    QCOMPARE(game.MoveRecord.size(), before.MoveRecord.size() + 1);
+    QCOMPARE(game.MoveRecord.size(), before.State.MoveRecord.size() + 1);
     // The moving piece keeps its object.
     QCOMPARE(game.Board->Squares[to]->Piece, before.Pieces[from]);
 }

@@ -144,7 +144,7 @@ void TestPosition::recordJoinsWithSeparator() {
     TGame game;
     SetUpAndPlay(game, QString(), u"e2e4 e7e5 g1f3");
     QCOMPARE(game.MoveRecord.size(), 3);
-    QCOMPARE(game.MoveRecord.join(RecordSeparator), QStringLiteral("12>28|52>36|6>21"));
+    QCOMPARE(game.MoveRecord.join(u'|'), QStringLiteral("12>28|52>36|6>21"));
 }
 
 void TestPosition::putPieceRefusesBadArguments() {

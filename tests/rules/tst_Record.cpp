@@ -31,6 +31,7 @@ private slots:
     void replayPromotion_data();
     void replayPromotion();
     void messageKeptAfterRejectedReplay();
+    void replayOfOwnRecord();
     void undo_data();
     void undo();
     void undoAfterMateAcceptsMovesAgain();
@@ -87,7 +88,7 @@ void TestRecord::parseEntry() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(QChar, promotion);
-    const std::optional<TRecordEntry> parsed = ParseRecordEntry(entry);
+    const std::optional<TRecordEntry> parsed = TRecordEntry::Parse(entry);
     QCOMPARE(parsed.has_value(), valid);
     if (!valid)
         return;
@@ -232,7 +233,7 @@ void TestRecord::replayPromotion() {
     int asked = 0;
     game.PromotionHook = [&](std::uint8_t color) {
         ++asked;
-        return color == White ? std::uint8_t(answer) : Queen;
+        return color == White ? std::uint8_t(answer) : std::uint8_t(Queen);
     };
     QStringList entries = PromotionGame;
     entries.last() = last;
@@ -257,6 +258,16 @@ void TestRecord::messageKeptAfterRejectedReplay() {
     QVERIFY(game.MoveRecord.isEmpty());
     QCOMPARE(game.GameMessage, QStringLiteral("Шах!"));
     QCOMPARE(shown, QStringLiteral("Шах!"));
+}
+
+// The list handed in may be the game's own record, which the replay replaces.
+void TestRecord::replayOfOwnRecord() {
+    TGame game;
+    SetUpAndPlay(game, QString(), u"e2e4 e7e5 g1f3");
+    const QString position = PositionOf(game);
+    QVERIFY(game.ReplayMoves(game.MoveRecord));
+    QCOMPARE(game.MoveRecord, Entries(u"e2e4 e7e5 g1f3"));
+    QCOMPARE(PositionOf(game), position);
 }
 
 void TestRecord::undo_data() {
@@ -329,7 +340,7 @@ void TestRecord::findBadEntry_data() {
 void TestRecord::findBadEntry() {
     QFETCH(QStringList, entries);
     QFETCH(int, bad);
-    const std::optional<TBadEntry> found = FindBadEntry(entries);
+    const std::optional<TBadEntry> found = ReplayRecord(entries).Bad;
     QCOMPARE(found.has_value(), bad >= 0);
     if (found) {
         QCOMPARE(found->Index, bad);

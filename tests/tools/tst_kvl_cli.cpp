@@ -74,6 +74,8 @@ private slots:
     void roundTripThroughProgram_data();
     void roundTripThroughProgram();
     void importNamesBadMove();
+    void fen_data();
+    void fen();
 
 private:
     QTemporaryDir Scratch;
@@ -183,6 +185,12 @@ void TestKvlCli::usage_data() {
     QTest::newRow("import game x") << QStringList{"import", "a.pgn", "--game=x"};
     QTest::newRow("pgn impossible date") << QStringList{"pgn", "x.kvl", "--date", "2026.02.30"};
     QTest::newRow("pgn name that looks like help") << QStringList{"pgn", "--white", "-h"};
+    QTest::newRow("fen without file") << QStringList{"fen", "--ply", "2"};
+    QTest::newRow("fen two files") << QStringList{"fen", "a.kvl", "b.kvl"};
+    QTest::newRow("fen negative ply") << QStringList{"fen", "a.kvl", "--ply=-1"};
+    QTest::newRow("fen ply x") << QStringList{"fen", "a.kvl", "--ply", "x"};
+    QTest::newRow("fen ply without value") << QStringList{"fen", "a.kvl", "--ply"};
+    QTest::newRow("fen game of a saved game") << QStringList{"fen", "a.kvl", "--game", "2"};
 }
 
 void TestKvlCli::usage() {
@@ -226,6 +234,15 @@ void TestKvlCli::failures_data() {
         << QStringList{"import", "/nonexistent/x.pgn"} << QByteArray("/nonexistent/x.pgn");
     QTest::newRow("import beyond the last game")
         << QStringList{"import", Data("masters.pgn"), "--game", "5"} << QByteArray("no game 5");
+    QTest::newRow("fen beyond the game")
+        << QStringList{"fen", Data("italian.kvl"), "--ply", "10"}
+        << QByteArray("italian.kvl: there is no half-move 10 (the game has 9)\n");
+    QTest::newRow("fen of a bad game") << QStringList{"fen", Data("bad-entry.kvl"), "--ply", "1"}
+                                       << QByteArray("bad-entry.kvl:3: ");
+    QTest::newRow("fen of a missing file")
+        << QStringList{"fen", "/nonexistent/x.kvl"} << QByteArray("cannot read /nonexistent/x.kvl");
+    QTest::newRow("fen beyond the last PGN game")
+        << QStringList{"fen", Data("masters.pgn"), "--game", "5"} << QByteArray("no game 5");
 }
 
 void TestKvlCli::failures() {
@@ -299,6 +316,41 @@ void TestKvlCli::importNamesBadMove() {
     const TRun first = Kvl({QStringLiteral("import"), file});
     QCOMPARE(first.Status, 0);
     QCOMPARE(first.Out, QByteArray("12>28\r\n52>36\r\n"));
+}
+
+void TestKvlCli::fen_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("fen");
+    QTest::newRow("saved game, after the last move")
+        << QStringList{"fen", Data("italian.kvl")}
+        << QByteArray("r1bqk2r/pppp1Bpp/2n2n2/2b1p3/4P3/5N2/PPPP1PPP/RNBQ1RK1 b kq - 0 5\n");
+    QTest::newRow("saved game, before the first move")
+        << QStringList{"fen", Data("italian.kvl"), "--ply", "0"}
+        << QByteArray("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n");
+    QTest::newRow("saved game, after half-move 3")
+        << QStringList{"fen", "--ply=3", Data("italian.kvl")}
+        << QByteArray("rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2\n");
+    QTest::newRow("saved game, the last half-move named")
+        << QStringList{"fen", Data("fools-mate.kvl"), "--ply", "4"}
+        << QByteArray("rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3\n");
+    QTest::newRow("PGN, first game")
+        << QStringList{"fen", Data("masters.pgn")}
+        << QByteArray("r1bk3r/p2pBpNp/n4n2/1p1NP2P/6P1/3P4/P1P1K3/q5b1 b - - 1 23\n");
+    QTest::newRow("PGN, game 2 after half-move 5")
+        << QStringList{"fen", Data("masters.pgn"), "--game", "2", "--ply", "5"}
+        << QByteArray("r1bqkbnr/pppp1ppp/2n5/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R b KQkq - 3 3\n");
+    QTest::newRow("PGN, game 4")
+        << QStringList{"fen", Data("masters.pgn"), "--game=4"}
+        << QByteArray("rnbB1b1r/ppk2ppp/2p5/4q3/4n3/8/PPP2PPP/2KR1BNR b - - 3 11\n");
+}
+
+void TestKvlCli::fen() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, fen);
+    const TRun run = Kvl(arguments);
+    QCOMPARE(run.Status, 0);
+    QCOMPARE(run.Out, fen);
+    QCOMPARE(run.Err, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestKvlCli)

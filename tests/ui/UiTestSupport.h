@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BoardGrid.h"
+#include "GameSupport.h"
 #include "Main.h"
 #include "Prompts.h"
 
@@ -26,7 +27,8 @@ public:
     QList<Message> Messages;
     QStringList OpenAnswers; // taken from the front, one per open dialog; empty = cancel
     QStringList SaveAnswers;
-    QList<int> SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
+    QList<int>
+        SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
     QList<QStringList> FiltersSeen;
     QList<QUrl> OpenedUrls;
     QMessageBox::StandardButton Answer = QMessageBox::Ok;
@@ -75,7 +77,7 @@ struct TTestWindow {
 
 // Board index from a square name such as "e2".
 inline int SquareIndex(const char *name) {
-    return (name[1] - '1') * 8 + (name[0] - 'a');
+    return Square(name);
 }
 
 // The middle of the cell that shows this square in the window's orientation now.
