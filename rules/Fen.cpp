@@ -1,6 +1,8 @@
 #include "Fen.h"
 
 #include "Board.h"
+#include "Record.h"
+#include "San.h"
 
 #include <array>
 #include <optional>
@@ -157,7 +159,10 @@ bool SetUpFromFen(TGame &game, const QString &fen, QString *error) {
     return true;
 }
 
-QString FenOf(const TGame &game) {
+namespace {
+
+// Pieces, side to move and castling rights: the fields every FEN form shares.
+QString PlacementSideAndCastling(const TGame &game) {
     QString fen;
     for (int row = 7; row >= 0; --row) {
         int empty = 0;
@@ -188,16 +193,59 @@ QString FenOf(const TGame &game) {
         castling += u'k';
     if (game.BlackCastleLong)
         castling += u'q';
-    fen += castling.isEmpty() ? QStringLiteral("-") : castling;
-    fen += u' ';
-    if (game.EnPassantSquare < 0) {
-        fen += u'-';
-    } else {
-        // The square passed over lies between the pawn and its start row.
-        const int behind = game.EnPassantSquare + (game.EnPassantSquare / 8 == 3 ? -8 : 8);
-        fen += QChar(u'a' + behind % 8);
-        fen += QChar(u'1' + behind / 8);
+    return fen + (castling.isEmpty() ? QStringLiteral("-") : castling);
+}
+
+// The square the pawn of EnPassantSquare passed over, between the pawn and its start row.
+int PassedOverSquare(const TGame &game) {
+    return game.EnPassantSquare + (game.EnPassantSquare / 8 == 3 ? -8 : 8);
+}
+
+// Can the side to move take the pawn that has just advanced two rows? Only a pawn beside it
+// may, and only when the capture leaves its own king safe, which TryMove judges.
+bool CanTakeEnPassant(TGame &game) {
+    if (game.EnPassantSquare < 0)
+        return false;
+    const int target = PassedOverSquare(game);
+    const int column = game.EnPassantSquare % 8;
+    for (const int side : {-1, 1}) {
+        if (column + side < 0 || column + side > 7)
+            continue;
+        const TPieces *pawn = game.Board->Squares[game.EnPassantSquare + side]->Piece;
+        if (pawn && pawn->Kind == Pawn && pawn->Color == game.SideToMove &&
+            game.TryMove(game.EnPassantSquare + side, target, NoPromotion, false))
+            return true;
     }
+    return false;
+}
+
+} // namespace
+
+QString FenOf(const TGame &game) {
+    QString fen = PlacementSideAndCastling(game) + u' ';
+    fen += game.EnPassantSquare < 0 ? QStringLiteral("-") : SquareName(PassedOverSquare(game));
     fen += QStringLiteral(" 0 ") + QString::number(game.MoveRecord.size() / 2 + 1);
     return fen;
+}
+
+QString StandardFenAfter(const QStringList &record, int plies) {
+    if (plies < 0 || plies > record.size())
+        return {};
+    TGame game; // no hooks: no message goes anywhere, a promotion without a letter is a queen
+    int halfMoveClock = 0;
+    for (int i = 0; i < plies; ++i) {
+        const std::optional<TRecordEntry> move = TRecordEntry::Parse(record[i]);
+        if (!move)
+            return {};
+        // A pawn move (en passant included) or a move onto a piece starts the count afresh.
+        const TPieces *mover = game.Board->Squares[move->From]->Piece;
+        const bool irreversible =
+            (mover && mover->Kind == Pawn) || game.Board->Squares[move->To]->Piece;
+        if (!game.TryMove(move->From, move->To, move->Promotion, true))
+            return {};
+        halfMoveClock = irreversible ? 0 : halfMoveClock + 1;
+    }
+    QString fen = PlacementSideAndCastling(game) + u' ';
+    fen += CanTakeEnPassant(game) ? SquareName(PassedOverSquare(game)) : QStringLiteral("-");
+    return fen + QStringLiteral(" %1 %2").arg(halfMoveClock).arg(plies / 2 + 1);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class TGame;
 
@@ -15,6 +16,14 @@ bool SetUpFromFen(TGame &game, const QString &fen, QString *error = nullptr);
 // The position as FEN. The half-move clock is not kept by the game and is written as 0; the
 // move number is counted from the move record.
 QString FenOf(const TGame &game);
+
+// The standard FEN of a game after the first `plies` entries of its record, played from the
+// initial position: the half-move clock counts the half-moves since the last capture or pawn
+// move, the move number starts at 1 and grows after each Black move, and the en-passant
+// target is written only when the side to move can really take en passant, as current tools
+// write it. A promotion without a letter is a queen. Empty when `plies` is negative or beyond
+// the record, or when one of the entries played is not a legal move.
+QString StandardFenAfter(const QStringList &record, int plies);
 
 // The initial position.
 inline constexpr const char *StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

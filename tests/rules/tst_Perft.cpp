@@ -1,5 +1,5 @@
-// Move-path counts on the standard test positions, FEN set-up, and that counting leaves the
-// game as it found it.
+// Move-path counts on the standard test positions, FEN set-up and the standard FEN of a game
+// at each half-move, and that counting leaves the game as it found it.
 #include "LegalMoves.h"
 #include "Perft.h"
 #include "RulesTestSupport.h"
@@ -73,6 +73,10 @@ private slots:
     void fenSetsUpState();
     void badFen_data();
     void badFen();
+    void standardFenAfter_data();
+    void standardFenAfter();
+    void standardFenAfterRefuses_data();
+    void standardFenAfterRefuses();
 };
 
 void TestPerft::perft_data() {
@@ -222,6 +226,111 @@ void TestPerft::badFen() {
     QVERIFY(!error.isEmpty());
     QVERIFY(TFullState(game) == before);
     QVERIFY(!SetUpFromFen(game, fen)); // no place for the reason is fine too
+}
+
+void TestPerft::standardFenAfter_data() {
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<QStringList>("fens"); // after 0, 1, 2 ... half-moves
+    // The king walks to f4 behind its e5 pawn, which the bishop on d6 then pins: after f7-f5
+    // the pawn may not take en passant, so no target is written (a generator that looks at
+    // the pawns alone would write f6). A king walk and a rook taking on a1 end the rights.
+    QTest::newRow("en passant pinned, then legal")
+        << "e2e4 e7e6 e4e5 f8d6 e1e2 a7a6 e2e3 a6a5 e3f4 f7f5 f4g3 a5a4 b2b4 a4b3 a2b3 a8a1"
+        << QStringList{
+               "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+               "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1",
+               "rnbqkbnr/pppp1ppp/4p3/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2",
+               "rnbqkbnr/pppp1ppp/4p3/4P3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2",
+               "rnbqk1nr/pppp1ppp/3bp3/4P3/8/8/PPPP1PPP/RNBQKBNR w KQkq - 1 3",
+               "rnbqk1nr/pppp1ppp/3bp3/4P3/8/8/PPPPKPPP/RNBQ1BNR b kq - 2 3",
+               "rnbqk1nr/1ppp1ppp/p2bp3/4P3/8/8/PPPPKPPP/RNBQ1BNR w kq - 0 4",
+               "rnbqk1nr/1ppp1ppp/p2bp3/4P3/8/4K3/PPPP1PPP/RNBQ1BNR b kq - 1 4",
+               "rnbqk1nr/1ppp1ppp/3bp3/p3P3/8/4K3/PPPP1PPP/RNBQ1BNR w kq - 0 5",
+               "rnbqk1nr/1ppp1ppp/3bp3/p3P3/5K2/8/PPPP1PPP/RNBQ1BNR b kq - 1 5",
+               "rnbqk1nr/1ppp2pp/3bp3/p3Pp2/5K2/8/PPPP1PPP/RNBQ1BNR w kq - 0 6",
+               "rnbqk1nr/1ppp2pp/3bp3/p3Pp2/8/6K1/PPPP1PPP/RNBQ1BNR b kq - 1 6",
+               "rnbqk1nr/1ppp2pp/3bp3/4Pp2/p7/6K1/PPPP1PPP/RNBQ1BNR w kq - 0 7",
+               "rnbqk1nr/1ppp2pp/3bp3/4Pp2/pP6/6K1/P1PP1PPP/RNBQ1BNR b kq b3 0 7",
+               "rnbqk1nr/1ppp2pp/3bp3/4Pp2/8/1p4K1/P1PP1PPP/RNBQ1BNR w kq - 0 8",
+               "rnbqk1nr/1ppp2pp/3bp3/4Pp2/8/1P4K1/2PP1PPP/RNBQ1BNR b kq - 0 8",
+               "1nbqk1nr/1ppp2pp/3bp3/4Pp2/8/1P4K1/2PP1PPP/rNBQ1BNR w k - 0 9",
+           };
+    // Taking the rook at home ends Black's long castling, a rook move the short one; a king
+    // that walks away and back has lost both; the clock counts the quiet moves meanwhile.
+    QTest::newRow("castling rights lost")
+        << "g2g3 b7b5 f1g2 g8f6 g2a8 h8g8 e1f1 g8h8 f1e1"
+        << QStringList{
+               "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+               "rnbqkbnr/pppppppp/8/8/8/6P1/PPPPPP1P/RNBQKBNR b KQkq - 0 1",
+               "rnbqkbnr/p1pppppp/8/1p6/8/6P1/PPPPPP1P/RNBQKBNR w KQkq - 0 2",
+               "rnbqkbnr/p1pppppp/8/1p6/8/6P1/PPPPPPBP/RNBQK1NR b KQkq - 1 2",
+               "rnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPPBP/RNBQK1NR w KQkq - 2 3",
+               "Bnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQK1NR b KQk - 0 3",
+               "Bnbqkbr1/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQK1NR w KQ - 1 4",
+               "Bnbqkbr1/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQ1KNR b - - 2 4",
+               "Bnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQ1KNR w - - 3 5",
+               "Bnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQK1NR b - - 4 5",
+           };
+    // A pawn takes the rook on g8 and becomes a knight ("K" in the record, "N" in FEN); a
+    // later one takes the queen and, the entry naming no piece, becomes a queen.
+    QTest::newRow("promotions")
+        << "h2h4 g7g5 h4g5 h7h6 g5h6 g8f6 h6h7 h8g8 h7g8k f6g8 "
+           "a2a4 b7b5 a4b5 c7c5 b5c6 b8a6 c6c7 a6b4 c7d8 e8d8"
+        << QStringList{
+               "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+               "rnbqkbnr/pppppppp/8/8/7P/8/PPPPPPP1/RNBQKBNR b KQkq - 0 1",
+               "rnbqkbnr/pppppp1p/8/6p1/7P/8/PPPPPPP1/RNBQKBNR w KQkq - 0 2",
+               "rnbqkbnr/pppppp1p/8/6P1/8/8/PPPPPPP1/RNBQKBNR b KQkq - 0 2",
+               "rnbqkbnr/pppppp2/7p/6P1/8/8/PPPPPPP1/RNBQKBNR w KQkq - 0 3",
+               "rnbqkbnr/pppppp2/7P/8/8/8/PPPPPPP1/RNBQKBNR b KQkq - 0 3",
+               "rnbqkb1r/pppppp2/5n1P/8/8/8/PPPPPPP1/RNBQKBNR w KQkq - 1 4",
+               "rnbqkb1r/pppppp1P/5n2/8/8/8/PPPPPPP1/RNBQKBNR b KQkq - 0 4",
+               "rnbqkbr1/pppppp1P/5n2/8/8/8/PPPPPPP1/RNBQKBNR w KQq - 1 5",
+               "rnbqkbN1/pppppp2/5n2/8/8/8/PPPPPPP1/RNBQKBNR b KQq - 0 5",
+               "rnbqkbn1/pppppp2/8/8/8/8/PPPPPPP1/RNBQKBNR w KQq - 0 6",
+               "rnbqkbn1/pppppp2/8/8/P7/8/1PPPPPP1/RNBQKBNR b KQq - 0 6",
+               "rnbqkbn1/p1pppp2/8/1p6/P7/8/1PPPPPP1/RNBQKBNR w KQq - 0 7",
+               "rnbqkbn1/p1pppp2/8/1P6/8/8/1PPPPPP1/RNBQKBNR b KQq - 0 7",
+               "rnbqkbn1/p2ppp2/8/1Pp5/8/8/1PPPPPP1/RNBQKBNR w KQq c6 0 8",
+               "rnbqkbn1/p2ppp2/2P5/8/8/8/1PPPPPP1/RNBQKBNR b KQq - 0 8",
+               "r1bqkbn1/p2ppp2/n1P5/8/8/8/1PPPPPP1/RNBQKBNR w KQq - 1 9",
+               "r1bqkbn1/p1Pppp2/n7/8/8/8/1PPPPPP1/RNBQKBNR b KQq - 0 9",
+               "r1bqkbn1/p1Pppp2/8/8/1n6/8/1PPPPPP1/RNBQKBNR w KQq - 1 10",
+               "r1bQkbn1/p2ppp2/8/8/1n6/8/1PPPPPP1/RNBQKBNR b KQq - 0 10",
+               "r1bk1bn1/p2ppp2/8/8/1n6/8/1PPPPPP1/RNBQKBNR w KQ - 0 11",
+           };
+}
+
+void TestPerft::standardFenAfter() {
+    QFETCH(QString, moves);
+    QFETCH(QStringList, fens);
+    const QStringList record = Entries(moves);
+    QCOMPARE(fens.size(), record.size() + 1);
+    for (int ply = 0; ply <= record.size(); ++ply)
+        QCOMPARE(StandardFenAfter(record, ply), fens[ply]);
+    // The placement, side and castling fields are the ones FenOf writes for the same game.
+    TGame game;
+    QVERIFY(game.ReplayMoves(record));
+    QCOMPARE(FenOf(game).section(u' ', 0, 2), fens.back().section(u' ', 0, 2));
+}
+
+void TestPerft::standardFenAfterRefuses_data() {
+    QTest::addColumn<QStringList>("record");
+    QTest::addColumn<int>("plies");
+    const QStringList good = Entries(u"e2e4 e7e5");
+    QTest::newRow("negative") << good << -1;
+    QTest::newRow("beyond the record") << good << 3;
+    QTest::newRow("not an entry") << QStringList{"12>28", "52-36"} << 2;
+    QTest::newRow("illegal move") << QStringList{"12>28", "12>20"} << 2;
+}
+
+void TestPerft::standardFenAfterRefuses() {
+    QFETCH(QStringList, record);
+    QFETCH(int, plies);
+    QVERIFY(StandardFenAfter(record, plies).isEmpty());
+    // Entries after the ones asked for are not looked at.
+    QCOMPARE(StandardFenAfter(record, 1),
+             QStringLiteral("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1"));
 }
 
 // Positions from seeded random games (castling, en passant and promotion come up), where the
