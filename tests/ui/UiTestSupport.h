@@ -5,8 +5,11 @@
 #include "Main.h"
 #include "Prompts.h"
 
+#include <QImage>
+#include <QLineEdit>
 #include <QList>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -26,7 +29,8 @@ public:
     QList<Message> Messages;
     QStringList OpenAnswers; // taken from the front, one per open dialog; empty = cancel
     QStringList SaveAnswers;
-    QList<int> SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
+    QList<int>
+        SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
     QList<QStringList> FiltersSeen;
     QList<QUrl> OpenedUrls;
     QMessageBox::StandardButton Answer = QMessageBox::Ok;
@@ -102,3 +106,18 @@ inline void PlayByPresses(const TMainForm &form, const QString &moves) {
 inline QImage CellImage(const TMainForm &form, int gridColumn, int gridRow) {
     return form.dgBoard->Canvas().toImage().copy(TBoardGrid::CellRect(gridColumn, gridRow));
 }
+
+// Everything the user sees of a game, to show that a failed command changed nothing.
+struct TShownGame {
+    QStringList Record;
+    QString Notation;
+    QString Message;
+    QImage Board;
+    int Selected;
+
+    explicit TShownGame(const TMainForm &form)
+        : Record(form.CurrentGame->MoveRecord), Notation(form.mmAnnotation->toPlainText()),
+          Message(form.edGameMessage->text()), Board(form.dgBoard->Canvas().toImage()),
+          Selected(form.SelectedSquare) {}
+    bool operator==(const TShownGame &) const = default;
+};
