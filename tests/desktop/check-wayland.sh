@@ -27,6 +27,7 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$desktop/$id
 
 work=$(mktemp -d)
 pids=()
+# shellcheck disable=SC2317 # run by the trap
 finish() {
     local pid
     for pid in "${pids[@]}"; do
@@ -88,7 +89,9 @@ app_ids=$(sed -n 's/.*\.set_app_id("\([^"]*\)")/\1/p' <<<"$requests" | sort -u)
 [ "$app_ids" = "$id" ] || fail "app id is '${app_ids//$'\n'/, }', not '$id'"
 last_size() { sed -n "s/.*\.set_$1_size(\([0-9]*\), \([0-9]*\))/\1x\2/p" <<<"$requests" | tail -1; }
 min=$(last_size min) max=$(last_size max)
-[ -n "$min" ] && [ "$min" != 0x0 ] || fail "no minimum size: '$min'"
+if [ -z "$min" ] || [ "$min" = 0x0 ]; then
+    fail "no minimum size: '$min'"
+fi
 [ "$min" = "$max" ] || fail "minimum size $min differs from maximum size $max"
 
 [ $status -eq 0 ] && echo "wayland: app id $app_ids, fixed size $min"
