@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -204,7 +205,9 @@ void TestTypingAndClipboard::escapeAndTabOnTheBoard() {
     QTest::keyClick(form.dgBoard, Qt::Key_Escape);
     QVERIFY(form.MoveTyping->Typed().isEmpty());
     QVERIFY(!form.MoveTyping->Line()->isVisible());
-    // The arrows are not typing; a refusal is followed by a fresh entry.
+    // The arrows are not typing; a refusal is followed by a fresh entry; the board's
+    // orientation does not matter.
+    form.cbWhiteOnTop->setChecked(true);
     QTest::keyClick(form.dgBoard, Qt::Key_Left);
     QTest::keyClicks(form.dgBoard, "e2e5\re2e4\r");
     QCOMPARE(form.CurrentGame->MoveRecord, QStringList{"12>28"});
