@@ -181,9 +181,11 @@ public:
     TServerEndpoint *const ServerSocket;
     QTimer *tmConnect = nullptr;
     TPieceSelectForm *PieceSelectForm = nullptr;
-    QList<QPixmap> ilPieces;                 // the twelve board pictures
-    TMoveTyping *MoveTyping = nullptr;       // moves typed on the board
-    TClipboardCommands *Clipboard = nullptr; // games copied and pasted
+    QList<QPixmap> ilPieces; // the twelve board pictures
+
+    // Moves typed on the board, and games copied and pasted.
+    TMoveTyping *MoveTyping = nullptr;
+    TClipboardCommands *Clipboard = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -44,10 +44,11 @@ void TMainForm::ShowFileProblem(const QString &caption, const QString &text) {
 }
 
 bool TMainForm::ConfirmReplace(const QString &fileName) {
-    return Prompts().ShowMessage(this, QMessageBox::Question, QStringLiteral("Сохранение партии"),
-                                 QStringLiteral("Файл\n%1\nуже существует. Заменить его?")
-                                     .arg(QDir::toNativeSeparators(fileName)),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return Prompts().ShowMessage(
+               this, QMessageBox::Question, QStringLiteral("Сохранение партии"),
+               QStringLiteral("Файл\n%1\nуже существует. Заменить его?")
+                   .arg(QDir::toNativeSeparators(fileName)),
+               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TMainForm::btSaveClick() {

@@ -29,8 +29,7 @@ public:
     QList<Message> Messages;
     QStringList OpenAnswers; // taken from the front, one per open dialog; empty = cancel
     QStringList SaveAnswers;
-    QList<int>
-        SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
+    QList<int> SaveFilterAnswers; // the save dialog's choice at the end, one per dialog; 0 when none
     QList<QStringList> FiltersSeen;
     QList<QUrl> OpenedUrls;
     QMessageBox::StandardButton Answer = QMessageBox::Ok;

@@ -293,8 +293,7 @@ void TestKeysAndNames::accessibleNames_data() {
     const auto row = [](const char *object, const QString &name, const QString &description = {}) {
         QTest::newRow(object) << QString::fromLatin1(object) << name << description;
     };
-    row("shConnect", "Индикатор подключения: нет связи",
-        "Индикатор подключения к другому компьютеру");
+    row("shConnect", "Индикатор подключения: нет связи", "Индикатор подключения к другому компьютеру");
     row("dgBoard", "Шахматная доска", "Ход белых.");
     row("btNew", "Новая партия");
     row("edServerIP", "IP-адрес сервера");
