@@ -34,10 +34,11 @@ games as small text files. The interface is in Russian.
 The package also holds korvalen-kvl, a command-line tool that shows saved games
 and converts them to and from PGN.")
 # dpkg-shlibdeps finds the Qt, C and C++ runtime libraries; what the programs load at run time
-# without linking is named here: the platform plugins every window needs, and Qt's own Russian
-# texts for the standard dialogs.
+# without linking is named here: the platform plugins every window needs (X11's, and Wayland's,
+# without which Qt falls back to XWayland with a warning on a Wayland desktop), and Qt's own
+# Russian texts for the standard dialogs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme")
 
 # Every install component except the full licence text, which Debian keeps once for all

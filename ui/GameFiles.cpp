@@ -43,9 +43,41 @@ QString PgnGameProblem(const TPgnGame &game, const TPgnFailure &failure) {
 
 } // namespace
 
-std::optional<QStringList> RecordOfPgnLines(const QStringList &lines, QString *problem) {
+TGameText FileGame(const QString &shownName, const QStringList &lines, bool pgnByName) {
+    TGameText game;
+    game.Source = QStringLiteral("Файл\n") + shownName;
+    game.Lines = lines;
+    game.Pgn = pgnByName || LooksLikePgn(lines);
     // The saved-game reader keeps every byte as one Latin-1 character.
-    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(lines.join(u'\n').toLatin1()));
+    if (game.Pgn)
+        game.Lines = DecodePgn(lines.join(u'\n').toLatin1()).split(u'\n');
+    return game;
+}
+
+TGameText PastedGame(const QString &text) {
+    TGameText game;
+    game.Source = QStringLiteral("Текст в буфере обмена");
+    // Text copied from a page or a mail comes with blanks and line ends around it.
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        game.Problem = QStringLiteral("пуст");
+        return game;
+    }
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    game.Lines = trimmed.split(lineEnd);
+    game.Pgn = LooksLikePgn(game.Lines);
+    if (game.Pgn)
+        return game;
+    // The one-line form the network sends.
+    if (game.Lines.size() == 1 && trimmed.contains(u'|'))
+        game.Lines = trimmed.split(u'|');
+    for (QString &line : game.Lines)
+        line = line.trimmed();
+    return game;
+}
+
+std::optional<QStringList> RecordOfPgnText(const QString &text, QString *problem) {
+    const QList<TPgnGame> games = ReadPgnGames(text);
     if (games.isEmpty()) {
         *problem = QStringLiteral("в файле нет ни одной партии");
         return std::nullopt;

@@ -20,10 +20,23 @@ bool HasPgnName(const QString &path);
 // their first text is a tag pair or the first move number.
 bool LooksLikePgn(const QStringList &lines);
 
-// The record of the first game of a PGN file read as saved-game lines. On failure *problem
-// says, in Russian, which move of which game could not be played, or why the game cannot be
-// one of this program's.
-std::optional<QStringList> RecordOfPgnLines(const QStringList &lines, QString *problem);
+// A game handed to the window to be loaded: the lines of a file or of pasted text.
+struct TGameText {
+    QString Source; // how the boxes name it: "Файл\n<name>", "Текст в буфере обмена"
+    QStringList Lines; // record entries, one a line, or the lines of a PGN text
+    bool Pgn = false;
+    QString Problem; // why it is no game before any look at its lines; empty when none
+};
+
+// The lines of a file as the saved-game reader gives them (one Latin-1 character a byte): a
+// PGN file's are decoded as PGN files in the wild are written.
+TGameText FileGame(const QString &shownName, const QStringList &lines, bool pgnByName);
+// Text from the clipboard: a PGN game, or a record joined with "|" or one entry a line.
+TGameText PastedGame(const QString &text);
+
+// The record of the first game of a PGN text. On failure *problem says, in Russian, which move
+// of which game could not be played, or why the game cannot be one of this program's.
+std::optional<QStringList> RecordOfPgnText(const QString &text, QString *problem);
 
 // Why the lines of a saved game are not one, naming the bad line ("строка 3 («...») не
 // является допустимым ходом"); at most about 40 printable characters of the line are quoted.

@@ -30,6 +30,9 @@ class QRadioButton;
 class QTimer;
 class TBoardGrid;
 struct TBadEntry;
+class TClipboardCommands;
+struct TGameText;
+class TMoveTyping;
 class TClientEndpoint;
 class TNetSession;
 class TPageControl;
@@ -95,6 +98,8 @@ public:
     // Loads a saved game or a PGN file as the Load button does, boxes included; the file
     // named on the command line comes this way.
     void LoadGameFile(const QString &fileName);
+    // Loads the lines of a file or a pasted text, with the same checks and boxes.
+    void LoadGame(const TGameText &game);
     // The help page that btHelp opens: beside the program, else the installed one; empty when
     // there is none.
     QString HelpFileName() const;
@@ -177,6 +182,10 @@ public:
     QTimer *tmConnect = nullptr;
     TPieceSelectForm *PieceSelectForm = nullptr;
     QList<QPixmap> ilPieces; // the twelve board pictures
+
+    // Moves typed on the board, and games copied and pasted.
+    TMoveTyping *MoveTyping = nullptr;
+    TClipboardCommands *Clipboard = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

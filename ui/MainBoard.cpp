@@ -2,6 +2,7 @@
 // orientation, the coordinate labels, and the presses that pick up and move pieces.
 #include "BoardGrid.h"
 #include "Main.h"
+#include "MoveTyping.h"
 #include "NetSession.h"
 #include "Pictures.h"
 
@@ -90,7 +91,7 @@ QString TMainForm::BoardDescription() {
 void TMainForm::DescribeBoard() {
     if (PromotionDialogOpen)
         return;
-    const QString description = BoardDescription();
+    const QString description = SpokenLastMove(*CurrentGame) + BoardDescription();
     if (dgBoard->accessibleDescription() != description)
         dgBoard->setAccessibleDescription(description);
 }

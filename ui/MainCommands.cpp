@@ -1,6 +1,8 @@
 // The game commands of the control page: new game, hints, help and the take-back, and the
 // keys that run them from either page.
+#include "ClipboardCommands.h"
 #include "Main.h"
+#include "MoveTyping.h"
 #include "NetSession.h"
 #include "PageControl.h"
 #include "Prompts.h"
@@ -94,6 +96,8 @@ void TMainForm::SetupShortcuts() {
     bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, [this] { StepPage(-1); });
     bind(Qt::CTRL | Qt::Key_PageDown, [this] { StepPage(1); });
     bind(Qt::CTRL | Qt::Key_PageUp, [this] { StepPage(-1); });
+    MoveTyping = new TMoveTyping(*this);
+    Clipboard = new TClipboardCommands(*this);
 }
 
 void TMainForm::StepPage(int step) {

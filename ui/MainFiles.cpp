@@ -1,5 +1,5 @@
-// Saved games in the window: the save and load commands, the file named at start-up, and the
-// boxes that say why a file could not be used.
+// Saved games in the window: the save and load commands, the file named at start-up, the game
+// pasted from the clipboard, and the boxes that say why a file or a text could not be used.
 #include "GameFiles.h"
 #include "Main.h"
 #include "PageControl.h"
@@ -90,11 +90,6 @@ void TMainForm::btLoadClick() {
 
 void TMainForm::LoadGameFile(const QString &fileName) {
     const QString shownName = QDir::toNativeSeparators(fileName);
-    const auto refuse = [this, &shownName](const QString &what) {
-        ShowFileProblem(
-            QStringLiteral("Загрузка партии"),
-            QStringLiteral("Файл\n%1\n%2.\n\nТекущая партия не изменилась.").arg(shownName, what));
-    };
     QString reason;
     const std::optional<QStringList> lines = ReadSavedGame(fileName, &reason);
     if (!lines) {
@@ -104,11 +99,24 @@ void TMainForm::LoadGameFile(const QString &fileName) {
                             .arg(shownName, FileProblem(fileName, false, reason)));
         return;
     }
-    // A file that is not a saved game must not cost the player the game on the board.
-    std::optional<QStringList> record = *lines;
-    if (HasPgnName(fileName) || LooksLikePgn(*lines)) {
+    LoadGame(FileGame(shownName, *lines, HasPgnName(fileName)));
+}
+
+void TMainForm::LoadGame(const TGameText &game) {
+    const auto refuse = [this, &game](const QString &what) {
+        ShowFileProblem(
+            QStringLiteral("Загрузка партии"),
+            QStringLiteral("%1\n%2.\n\nТекущая партия не изменилась.").arg(game.Source, what));
+    };
+    if (!game.Problem.isEmpty()) {
+        refuse(game.Problem);
+        return;
+    }
+    // Text that is not a game must not cost the player the game on the board.
+    std::optional<QStringList> record = game.Lines;
+    if (game.Pgn) {
         QString problem;
-        record = RecordOfPgnLines(*lines, &problem);
+        record = RecordOfPgnText(game.Lines.join(u'\n'), &problem);
         if (!record) {
             refuse(QStringLiteral("не удалось прочитать как партию в формате PGN: ") + problem);
             return;

@@ -16,6 +16,8 @@ int main(int argc, char *argv[]) {
     // No display name: the desktop would append it to every window title that does not end
     // in it, and the taskbar must read exactly "Korvalen*" while the program wants attention.
     QApplication::setApplicationVersion(QStringLiteral(KORVALEN_VERSION));
+    // On Wayland the window's app id: the desktop finds the program's entry and icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVALEN_APP_ID));
     QApplication::setWindowIcon(ProgramIcon());
 
     // The interface is Russian whatever the user's locale, the standard dialogs included.

@@ -92,6 +92,10 @@ for module in Core Gui Widgets Network $needed; do
     package=libqt6$(tr '[:upper:]' '[:lower:]' <<<"$module")6
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+# The platform plugins are loaded, not linked: X11's and Wayland's must be named.
+for plugins in qt6-qpa-plugins qt6-wayland; do
+    grep -Eq "(^|, )$plugins( |,|$)" <<<"$depends" || fail "Depends lacks $plugins: $depends"
+done
 grep -q 'qt6-translations-l10n' <<<"$(field Depends) $(field Recommends)" \
     || fail "qt6-translations-l10n is neither a dependency nor recommended"
 

@@ -1,5 +1,6 @@
 // The written notation, its columns and marks, the game message and the record entries.
 #include "RulesTestSupport.h"
+#include "TypedMove.h"
 
 #include <QtTest>
 
@@ -22,6 +23,8 @@ private slots:
     void notation_data();
     void notation();
     void moveNumbersAcrossColumns();
+    void typedMoves_data();
+    void typedMoves();
 };
 
 void TestNotation::notation_data() {
@@ -151,6 +154,78 @@ void TestNotation::moveNumbersAcrossColumns() {
     SetUpAndPlay(game, QString(), u"h1h2");
     QCOMPARE(game.Notation[99], QStringLiteral("100. Крe1xe2+Крh1-h2"));
     QCOMPARE(game.MoveRecord.size(), 200);
+}
+
+// What a player types at the board: the record entry it names, or why it names none.
+void TestNotation::typedMoves_data() {
+    QTest::addColumn<QString>("fen");
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char *name, const char *fen, const char *moves, const char16_t *typed,
+                        const char *expected) {
+        QTest::newRow(name) << QString::fromLatin1(fen) << QString::fromLatin1(moves)
+                            << QString::fromUtf16(typed) << QString::fromLatin1(expected);
+    };
+    const char *castle = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
+    const char *promote = "7k/4P3/8/8/8/8/8/4K3 w - - 0 1";
+    const char *rooks = "4k3/8/8/8/8/8/4K3/R6R w - - 0 1";
+    const char *knights = "4k3/8/8/8/8/5N2/4K3/1N6 w - - 0 1";
+    row("coordinates", "", "", u"e2e4", "12>28");
+    row("coordinates, upper case, dash", "", "", u"E2-E4", "12>28");
+    row("coordinates in Cyrillic look-alikes", "", "", u"е2е4", "12>28");
+    row("pawn advance", "", "", u"e4", "12>28");
+    row("pawn on the c file in Cyrillic", "", "", u"с4", "10>26");
+    row("knight, Latin", "", "", u"Nf3", "6>21");
+    row("knight, Latin lower case", "", "", u"nf3", "6>21");
+    row("knight, Russian", "", "", u"Кf3", "6>21");
+    row("knight, Russian lower case", "", "", u"кf3 ", "6>21");
+    row("Latin K is the king", "", "", u"Kf3", "illegal");
+    row("pawn capture", "", "e2e4 d7d5", u"exd5", "28>35");
+    row("pawn capture, Cyrillic x, check mark", "", "e2e4 d7d5", u"eхd5+", "28>35");
+    row("pawn capture as coordinates", "", "e2e4 d7d5", u"e4d5", "28>35");
+    row("lower-case b: the pawn", "", "e2e3 e7e5", u"b3", "9>17");
+    row("lower-case b: else the bishop", "", "e2e3 e7e5", u"bc4", "5>26");
+    row("bishop, Russian", "", "e2e3 e7e5", u"Сc4", "5>26");
+    row("short castling", castle, "", u"O-O", "4>6");
+    row("long castling with zeros", castle, "", u"0-0-0", "4>2");
+    row("castling with Cyrillic o", castle, "", u"о-о", "4>6");
+    row("castling as the king's move", castle, "", u"Крg1", "4>6");
+    row("castling as coordinates", castle, "", u"e1c1", "4>2");
+    row("promotion, Latin", promote, "", u"e7e8q", "52>60,Q");
+    row("promotion, Russian queen", promote, "", u"e7e8Ф", "52>60,Q");
+    row("promotion, Russian knight", promote, "", u"e7e8К", "52>60,K");
+    row("promotion, SAN knight", promote, "", u"e8=N", "52>60,K");
+    row("promotion, Russian rook", promote, "", u"e8Л", "52>60,R");
+    row("promotion, lower-case bishop", promote, "", u"e7e8b", "52>60,B");
+    row("promotion without a piece: asked", promote, "", u"e7e8", "52>60");
+    row("promotion to a king", promote, "", u"e7e8K", "not a move");
+    row("rooks: ambiguous", rooks, "", u"Rd1", "ambiguous");
+    row("rooks: ambiguous in Russian", rooks, "", u"Лd1", "ambiguous");
+    row("rooks: by file", rooks, "", u"Rad1", "0>3");
+    row("rooks: by file in Russian", rooks, "", u"Лhd1", "7>3");
+    row("knights: ambiguous", knights, "", u"Кd2", "ambiguous");
+    row("knights: by file", knights, "", u"Кbd2", "1>11");
+    row("knights: by origin", knights, "", u"Nf3d2", "21>11");
+    row("illegal advance", "", "", u"e2e5", "illegal");
+    row("no move after mate", "", "f2f3 e7e5 g2g4 d8h4", u"e2e4", "illegal");
+    row("nonsense", "", "", u"hello", "not a move");
+    row("nothing", "", "", u"", "not a move");
+}
+
+void TestNotation::typedMoves() {
+    QFETCH(QString, fen);
+    QFETCH(QString, moves);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    TGame game;
+    SetUpAndPlay(game, fen, moves);
+    const TFullState before(game);
+    const TTypedMove move = ResolveTypedMove(game, typed);
+    QVERIFY(TFullState(game) == before);
+    static const QStringList problems = {"", "not a move", "illegal", "ambiguous"};
+    QCOMPARE(move.Move ? move.Move->Text() : problems.at(int(move.Problem)), expected);
+    QCOMPARE(move.Problem == TTypedMoveProblem::None, move.Move.has_value());
 }
 
 QTEST_GUILESS_MAIN(TestNotation)

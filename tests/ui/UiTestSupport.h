@@ -6,8 +6,11 @@
 #include "Main.h"
 #include "Prompts.h"
 
+#include <QImage>
+#include <QLineEdit>
 #include <QList>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -104,3 +107,18 @@ inline void PlayByPresses(const TMainForm &form, const QString &moves) {
 inline QImage CellImage(const TMainForm &form, int gridColumn, int gridRow) {
     return form.dgBoard->Canvas().toImage().copy(TBoardGrid::CellRect(gridColumn, gridRow));
 }
+
+// Everything the user sees of a game, to show that a failed command changed nothing.
+struct TShownGame {
+    QStringList Record;
+    QString Notation;
+    QString Message;
+    QImage Board;
+    int Selected;
+
+    explicit TShownGame(const TMainForm &form)
+        : Record(form.CurrentGame->MoveRecord), Notation(form.mmAnnotation->toPlainText()),
+          Message(form.edGameMessage->text()), Board(form.dgBoard->Canvas().toImage()),
+          Selected(form.SelectedSquare) {}
+    bool operator==(const TShownGame &) const = default;
+};

@@ -33,21 +33,6 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// Everything the user sees of a game, to show that a failed command changed nothing.
-struct TShownGame {
-    QStringList Record;
-    QString Notation;
-    QString Message;
-    QImage Board;
-    int Selected;
-
-    explicit TShownGame(const TMainForm &form)
-        : Record(form.CurrentGame->MoveRecord), Notation(form.mmAnnotation->toPlainText()),
-          Message(form.edGameMessage->text()), Board(form.dgBoard->Canvas().toImage()),
-          Selected(form.SelectedSquare) {}
-    bool operator==(const TShownGame &) const = default;
-};
-
 } // namespace
 
 class TestGameCommands : public QObject {

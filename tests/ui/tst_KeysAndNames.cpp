@@ -336,17 +336,18 @@ void TestKeysAndNames::boardDescriptionFollowsTheGame() {
     };
     QCOMPARE(described(), QStringLiteral("Ход белых."));
     PlayByPresses(form, "e2e4");
-    QCOMPARE(described(), QStringLiteral("Ход чёрных."));
+    QCOMPARE(described(), QStringLiteral("Белые: e2-e4. Ход чёрных."));
     PlayByPresses(form, "f7f6 d1h5");
-    QCOMPARE(described(), QStringLiteral("Ход чёрных. Шах."));
+    QCOMPARE(described(), QStringLiteral("Белые: Фd1-h5. Ход чёрных. Шах."));
     form.btNewClick();
     QCOMPARE(described(), QStringLiteral("Ход белых."));
     PlayByPresses(form, "f2f3 e7e5 g2g4 d8h4");
-    QCOMPARE(described(), QStringLiteral("Мат, победили чёрные."));
+    QCOMPARE(described(), QStringLiteral("Чёрные: Фd8-h4. Мат, победили чёрные."));
     form.btReturnClick(); // the board waits for its page; the description does not
-    QCOMPARE(described(), QStringLiteral("Ход чёрных."));
+    QCOMPARE(described(), QStringLiteral("Белые: g2-g4. Ход чёрных."));
 
-    // Black to move, not in check, no move: stalemate.
+    // Black to move, not in check, no move: stalemate (in a game of no moves yet).
+    form.btNewClick();
     TBoard &board = *form.CurrentGame->Board;
     board.Clear();
     board.PutPiece(SquareIndex("a8"), Black, King);
