@@ -36,6 +36,7 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
 
 void TMainForm::RefreshNotation() {
     mmAnnotation->setPlainText(CurrentGame->Notation.join(u'\n'));
+    mmAnnotation->setExtraSelections({}); // no line of an earlier position stays marked
     QTextCursor cursor = mmAnnotation->textCursor();
     cursor.movePosition(QTextCursor::End);
     mmAnnotation->setTextCursor(cursor);
