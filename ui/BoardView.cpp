@@ -106,6 +106,7 @@ TBoardView::TBoardView(QWidget *parent) : QWidget(parent), ilPieces(BoardPicture
     lbBrowsing->setObjectName(QStringLiteral("lbBrowsing"));
     lbBrowsing->setAutoFillBackground(true);
     lbBrowsing->setMargin(3);
+    lbBrowsing->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the squares
     QPalette linePalette = lbBrowsing->palette();
     linePalette.setColor(QPalette::Window, BrowsingColor());
     linePalette.setColor(QPalette::WindowText, Qt::white);
