@@ -8,7 +8,9 @@
 
 void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     bool pickedUp = false;
-    if (!CurrentGame->HasNoLegalMove(CurrentGame->SideToMove)) {
+    // A game at its end takes no press: mate and stalemate are the rules' word.
+    const TGameStatus status = CurrentGame->Status();
+    if (status != TGameStatus::Mate && status != TGameStatus::Stalemate) {
         const int target = BoardView->SquareAt({x, y});
         if (target >= 0) {
             if (SelectedSquare != -1) {

@@ -359,6 +359,15 @@ void TestBoardView::markingKeptInTheSettingsFile() {
     QByteArray off = on;
     off.replace("MarkLastMove=1", "MarkLastMove=0");
     QCOMPARE(FileBytes(IniPath()), off);
+
+    // A file that cannot be written is reported; the board follows the box all the same.
+    QVERIFY(QFile::remove(IniPath()));
+    QVERIFY(QDir(Folder->path()).mkdir("Korvalen.ini"));
+    Form().cbMarkLastMove->click();
+    QCOMPARE(Window->Prompts->Messages.size(), 1);
+    QCOMPARE(Window->Prompts->Messages.first().Icon, QMessageBox::Critical);
+    QVERIFY(Window->Prompts->Messages.first().Text.startsWith("Unable to write to"));
+    QVERIFY(Form().cbMarkLastMove->isChecked());
 }
 
 QTEST_MAIN(TestBoardView)
