@@ -31,8 +31,7 @@ TTextField TextFieldOf(QObject *object) {
 } // namespace
 
 TClipboardCommands::TClipboardCommands(TMainForm &form)
-    : QObject(&form), ShownPly([&form] { return int(form.CurrentGame->MoveRecord.size()); }),
-      Form(form) {
+    : QObject(&form), Form(form) {
     const auto bind = [this, &form](const QKeySequence &keys, void (TClipboardCommands::*run)()) {
         auto *shortcut = new QShortcut(keys, &form);
         connect(shortcut, &QShortcut::activated, this, run);
@@ -51,7 +50,7 @@ void TClipboardCommands::CopyGame() {
 }
 
 void TClipboardCommands::CopyPosition() {
-    const QString fen = StandardFenAfter(Form.CurrentGame->MoveRecord, ShownPly());
+    const QString fen = StandardFenAfter(Form.CurrentGame->MoveRecord, Form.BoardView->ShownPly());
     if (!fen.isEmpty())
         QGuiApplication::clipboard()->setText(fen);
 }

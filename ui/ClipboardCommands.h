@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 class TMainForm;
 
@@ -14,9 +13,6 @@ class TClipboardCommands : public QObject {
 public:
     // Binds Ctrl+C, Ctrl+Shift+C and Ctrl+V on the window.
     explicit TClipboardCommands(TMainForm &form);
-
-    // The half-move whose position the board shows: the game's last one by default.
-    std::function<int()> ShownPly;
 
     void CopyGame();
     void CopyPosition();

@@ -4,30 +4,48 @@
 #include "BoardGrid.h"
 #include "NetSession.h"
 #include "PageControl.h"
-#include "Pictures.h"
 #include "Prompts.h"
+#include "Settings.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScopedValueRollback>
+#include <QPlainTextEdit>
 #include <QTimer>
+
+namespace {
+
+// The settings that belong to the window itself, beside the network's.
+const QString InterfaceSection = QStringLiteral("Interface");
+const QString MarkLastMoveKey = QStringLiteral("MarkLastMove");
+
+// The board's keys for looking back are the text fields' own keys for moving the cursor.
+bool IsTextField(const QWidget *widget) {
+    return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QPlainTextEdit *>(widget);
+}
+
+} // namespace
 
 TMainForm::TMainForm(const QString &folder, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(folder), InstalledHelpFile(QString::fromUtf8(KORVALEN_INSTALLED_HELP)),
-      Session(new TNetSession(this)), IsForeground([this] { return WindowIsActive(); }),
-      AlertDesktop([this] { QApplication::alert(this); }), ClientSocket(&Session->Client()),
-      ServerSocket(&Session->Server()), ilPieces(BoardPictures()),
+      BoardView(new TBoardView), ilPieces(BoardView->ilPieces), Session(new TNetSession(this)),
+      IsForeground([this] { return WindowIsActive(); }),
+      AlertDesktop([this] { QApplication::alert(this); }), lbDigit(BoardView->lbDigit),
+      lbLitera(BoardView->lbLitera), pnBoard(BoardView->pnBoard), dgBoard(BoardView->dgBoard),
+      ClientSocket(&Session->Client()), ServerSocket(&Session->Server()),
       PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
     UsePixelRatio(dgBoard->devicePixelRatioF());
     ConnectHandlers();
-    SetupShortcuts();
+    SetupShortcuts(*this);
     ApplyNetworkSettings();
+    // Unlike the orientation, the marking is kept between runs.
+    cbMarkLastMove->setChecked(ReadSetting(IniFileName, InterfaceSection, MarkLastMoveKey,
+                                           QStringLiteral("0")) == QStringLiteral("1"));
     StartNewGame();
     DescribeBoard();
     tmFlicker->start();
@@ -57,6 +75,15 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
             !edit->isUndoAvailable())
             return true; // not taken by the edit: the window's key runs
     }
+    // On the board page, while no text field has the focus, the arrows, Home and End look
+    // back through the game.
+    if (event->type() == QEvent::KeyPress && pcMain->currentWidget() == tsBoard &&
+        !IsTextField(focusWidget())) {
+        const auto *key = static_cast<const QKeyEvent *>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            BoardView->BrowseKey(key->key()))
+            return true;
+    }
     // The chat entry sends on Enter; the key itself stays with the edit.
     if (watched == edChat && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<const QKeyEvent *>(event);
@@ -65,34 +92,21 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TMainForm::showEvent(QShowEvent *event) {
-    QWidget::showEvent(event);
-    FormShow();
-}
-
-void TMainForm::FormShow() {
-    edChat->setFocus();
-}
-
-void TMainForm::paintEvent(QPaintEvent *) {
-    // The board follows the game and the orientation at every repaint of the window.
-    if (InFormPaint)
-        return;
-    const QScopedValueRollback painting(InFormPaint, true);
-    FormPaint();
-}
-
-void TMainForm::FormPaint() {
-    // A window moved to a screen of another scale is repainted whole.
-    UsePixelRatio(dgBoard->devicePixelRatioF());
-    UpdateCoordinateLabels();
-    DrawBoard();
-}
-
 void TMainForm::StartNewGame() {
     CurrentGame = std::make_unique<TGame>();
     CurrentGame->GameMessageHook = [this](const QString &text) { edGameMessage->setText(text); };
     CurrentGame->PromotionHook = [this](TColor color) { return AskPromotionPiece(color); };
     SelectedSquare = -1;
+    BoardView->SetGame(*CurrentGame);
     pcMain->setCurrentWidget(tsBoard);
+}
+
+// Written only when the user changes it; every other line of the file stays as it is.
+void TMainForm::cbMarkLastMoveClick() {
+    const bool mark = cbMarkLastMove->isChecked();
+    QString error;
+    if (!WriteSetting(IniFileName, InterfaceSection, MarkLastMoveKey,
+                      mark ? QStringLiteral("1") : QStringLiteral("0"), &error))
+        Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
+                              QMessageBox::Ok);
 }

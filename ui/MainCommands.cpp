@@ -29,28 +29,43 @@ void TMainForm::cbShowHintsClick() {
         QToolTip::hideText();
 }
 
-QStringList TMainForm::HelpFilePlaces() const {
-    const QDir programFolder(ProgramFolder);
+namespace {
+
+// Where the help page is looked for, in that order.
+QStringList HelpFilePlaces(const TMainForm &form) {
+    const QDir programFolder(form.ProgramFolder);
     QStringList places = {
         QDir::cleanPath(programFolder.filePath(QStringLiteral(KORVALEN_HELP_BESIDE_PROGRAM))),
         // An installed tree moved as a whole to another prefix still finds its own page.
         QDir::cleanPath(
             programFolder.filePath(QStringLiteral(KORVALEN_INSTALLED_HELP_FROM_PROGRAM)))};
-    if (!InstalledHelpFile.isEmpty() && !places.contains(QDir::cleanPath(InstalledHelpFile)))
-        places.append(InstalledHelpFile);
+    const QString &installed = form.InstalledHelpFile;
+    if (!installed.isEmpty() && !places.contains(QDir::cleanPath(installed)))
+        places.append(installed);
     return places;
 }
 
-QString TMainForm::HelpFileName() const {
-    for (const QString &place : HelpFilePlaces()) {
+// The help page that btHelp opens: beside the program, else the installed one; empty when
+// there is none.
+QString HelpFileName(const TMainForm &form) {
+    for (const QString &place : HelpFilePlaces(form)) {
         if (QFileInfo(place).isFile())
             return place;
     }
     return {};
 }
 
+// The next page (step 1) or the previous one (step -1), round the page control.
+void StepPage(QTabWidget &pages, int step) {
+    const int count = pages.count();
+    if (count > 0)
+        pages.setCurrentIndex(((pages.currentIndex() + step) % count + count) % count);
+}
+
+} // namespace
+
 void TMainForm::btHelpClick() {
-    const QString help = HelpFileName();
+    const QString help = HelpFileName(*this);
     if (!help.isEmpty()) {
         Prompts().OpenUrl(QUrl::fromLocalFile(help));
         return;
@@ -58,7 +73,7 @@ void TMainForm::btHelpClick() {
     // The places make the box wide enough for its whole caption, and tell the user where
     // the page is missing.
     QStringList shown;
-    for (const QString &place : HelpFilePlaces())
+    for (const QString &place : HelpFilePlaces(*this))
         shown.append(QDir::toNativeSeparators(place));
     Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Поиск файла справки"),
                           QStringLiteral("Файл справки не найден.\n\nПрограмма искала его "
@@ -74,34 +89,29 @@ void TMainForm::btReturnClick() {
             QStringLiteral("Запрос на отмену хода отправлен вашему оппоненту."), QMessageBox::Ok);
         return;
     }
-    // No one to ask: the move is taken back at once. The board follows when its page is
-    // shown again.
+    // No one to ask: the move is taken back at once.
     CurrentGame->UndoLastMove();
     RefreshNotation();
+    DrawBoard();
 }
 
 // A key runs the very handler its button's click runs; the pages step as a press on a tab
 // would change them.
-void TMainForm::SetupShortcuts() {
-    const auto bind = [this](QKeyCombination keys, auto handler) {
-        auto *shortcut = new QShortcut(QKeySequence(keys), this);
-        connect(shortcut, &QShortcut::activated, this, handler);
+void SetupShortcuts(TMainForm &form) {
+    const auto bind = [&form](QKeyCombination keys, auto handler) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), &form);
+        QObject::connect(shortcut, &QShortcut::activated, &form, handler);
     };
+    const auto step = [&form](int by) { return [&form, by] { StepPage(*form.pcMain, by); }; };
     bind(Qt::CTRL | Qt::Key_N, &TMainForm::btNewClick);
     bind(Qt::CTRL | Qt::Key_O, &TMainForm::btLoadClick);
     bind(Qt::CTRL | Qt::Key_S, &TMainForm::btSaveClick);
     bind(Qt::CTRL | Qt::Key_Z, &TMainForm::btReturnClick);
     bind(QKeyCombination(Qt::Key_F1), &TMainForm::btHelpClick);
-    bind(Qt::CTRL | Qt::Key_Tab, [this] { StepPage(1); });
-    bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, [this] { StepPage(-1); });
-    bind(Qt::CTRL | Qt::Key_PageDown, [this] { StepPage(1); });
-    bind(Qt::CTRL | Qt::Key_PageUp, [this] { StepPage(-1); });
-    MoveTyping = new TMoveTyping(*this);
-    Clipboard = new TClipboardCommands(*this);
-}
-
-void TMainForm::StepPage(int step) {
-    const int count = pcMain->count();
-    if (count > 0)
-        pcMain->setCurrentIndex(((pcMain->currentIndex() + step) % count + count) % count);
+    bind(Qt::CTRL | Qt::Key_Tab, step(1));
+    bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, step(-1));
+    bind(Qt::CTRL | Qt::Key_PageDown, step(1));
+    bind(Qt::CTRL | Qt::Key_PageUp, step(-1));
+    form.MoveTyping = new TMoveTyping(form);
+    form.Clipboard = new TClipboardCommands(form);
 }

@@ -1,6 +1,7 @@
 // The main window's layout: its components at their places, the tab order, the handlers
 // wired to them and the owner-drawn tabs.
 #include "BoardGrid.h"
+#include "BoardView.h"
 #include "Keyboard.h"
 #include "Main.h"
 #include "NetSession.h"
@@ -71,6 +72,156 @@ QLabel *CreateLabel(QWidget *parent, const char *name, const QString &caption, Q
     return label;
 }
 
+void SetupBoardPage(TMainForm &form) {
+    form.tsBoard = form.BoardView;
+    form.tsBoard->setObjectName(QStringLiteral("tsBoard"));
+    form.pcMain->addTab(form.tsBoard, QStringLiteral("Шахматная доска"));
+    // The labels take their size in the window's font, which reaches them only now.
+    for (const auto &labels : {form.lbDigit, form.lbLitera}) {
+        for (QLabel *label : labels) {
+            SetTextColor(label, GrayTextColor(&form));
+            label->adjustSize();
+        }
+    }
+}
+
+QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &caption,
+                              const QString &picture, const QRect &geometry) {
+    auto *button = Create<QPushButton>(parent, name, geometry);
+    button->setText(caption);
+    button->setIcon(ButtonIcon(picture));
+    button->setIconSize(QSize(20, 18));
+    ClickOnReturn(button);
+    WidenToCaption(button);
+    return button;
+}
+
+void SetupControlPage(TMainForm &form) {
+    form.tsControl = new QWidget;
+    form.tsControl->setObjectName(QStringLiteral("tsControl"));
+    form.pcMain->addTab(form.tsControl, QStringLiteral("Настройки и управление"));
+
+    form.gbGame = Create<QGroupBox>(form.tsControl, "gbGame", {12, -1, 419, 132});
+    form.gbGame->setTitle(QStringLiteral("Партия"));
+    form.btNew = AddPictureButton(form.gbGame, "btNew", QStringLiteral("Новая партия             "),
+                                  QStringLiteral("new-game"), {30, 25, 180, 25});
+    form.btLoad = AddPictureButton(form.gbGame, "btLoad", QStringLiteral("Загрузить из файла..."),
+                                   QStringLiteral("load"), {30, 55, 180, 25});
+    form.btSave = AddPictureButton(form.gbGame, "btSave", QStringLiteral("Сохранить в файл...   "),
+                                   QStringLiteral("save"), {30, 85, 180, 25});
+    form.btReturn = AddPictureButton(form.gbGame, "btReturn", QStringLiteral("Отменить ход    "),
+                                     QStringLiteral("take-back"), {232, 25, 160, 25});
+
+    form.gbInterface = Create<QGroupBox>(form.tsControl, "gbInterface", {12, 135, 419, 130});
+    form.gbInterface->setTitle(QStringLiteral("Интерфейс"));
+    form.cbWhiteOnTop = Create<QCheckBox>(form.gbInterface, "cbWhiteOnTop", {31, 24, 113, 17});
+    form.cbWhiteOnTop->setText(QStringLiteral("Белые наверху"));
+    WidenToCaption(form.cbWhiteOnTop);
+    form.cbShowHints = Create<QCheckBox>(form.gbInterface, "cbShowHints", {31, 48, 153, 17});
+    form.cbShowHints->setText(QStringLiteral("Показывать подсказки"));
+    WidenToCaption(form.cbShowHints);
+    // The marking takes the right half of the group, which is empty otherwise.
+    form.cbMarkLastMove = Create<QCheckBox>(form.gbInterface, "cbMarkLastMove", {232, 24, 170, 17});
+    form.cbMarkLastMove->setText(QStringLiteral("Отмечать последний ход"));
+    form.cbMarkLastMove->setToolTip(
+        QStringLiteral("Выделять на доске поля, откуда и куда пошла фигура последним ходом"));
+    WidenToCaption(form.cbMarkLastMove);
+    form.btHelp =
+        AddPictureButton(form.gbInterface, "btHelp", QStringLiteral("Помощь по программе"),
+                         QStringLiteral("help"), {30, 81, 180, 25});
+
+    form.gbNet = Create<QGroupBox>(form.tsControl, "gbNet", {12, 269, 419, 131});
+    form.gbNet->setTitle(QStringLiteral("Сеть"));
+    form.rbAsServer = Create<QRadioButton>(form.gbNet, "rbAsServer", {28, 32, 210, 17});
+    form.rbAsServer->setText(QStringLiteral("Главный компьютер (сервер)"));
+    form.rbAsServer->setChecked(true);
+    WidenToCaption(form.rbAsServer);
+    form.rbAsClient = Create<QRadioButton>(form.gbNet, "rbAsClient", {28, 56, 210, 17});
+    form.rbAsClient->setText(QStringLiteral("Подчинённый компьютер (клиент)"));
+    WidenToCaption(form.rbAsClient);
+    form.lbIpAddress =
+        CreateLabel(form.gbNet, "lbIpAddress", QStringLiteral("IP-адрес сервера:"), {104, 82});
+    form.edServerIP = Create<QLineEdit>(form.gbNet, "edServerIP", {208, 78, 121, 21});
+    form.edServerIP->setEnabled(false);
+    TMainForm::ShowAsUsable(form.edServerIP, false);
+
+    form.Label = CreateLabel(form.tsControl, "Label",
+                             QStringLiteral("Korvalen — © 2026, команда Korvalen"), {12, 408});
+    SetTextColor(form.Label, GrayTextColor(&form));
+}
+
+void SetupSideColumn(TMainForm &form) {
+    form.mmAnnotation = Create<TFocusMemo>(&form, "mmAnnotation", {444, 31, 185, 236});
+    form.mmAnnotation->setToolTip(QStringLiteral("Нотация"));
+    form.mmAnnotation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont notationFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    notationFont.setPointSize(8);
+    form.mmAnnotation->setFont(notationFont);
+    TMainForm::ShowAsUsable(form.mmAnnotation, false);
+
+    form.edGameMessage = Create<QLineEdit>(&form, "edGameMessage", {444, 270, 185, 21});
+    form.edGameMessage->setToolTip(QStringLiteral("Сообщения игры"));
+    form.edGameMessage->setReadOnly(true);
+    TMainForm::ShowAsUsable(form.edGameMessage, false);
+
+    form.mmChat = Create<TFocusMemo>(&form, "mmChat", {444, 301, 185, 126});
+    form.mmChat->setToolTip(QStringLiteral("Все сообщения чата"));
+    form.mmChat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TMainForm::ShowAsUsable(form.mmChat, false);
+
+    form.edChat = Create<QLineEdit>(&form, "edChat", {444, 430, 185, 21});
+    form.edChat->setToolTip(QStringLiteral("Сообщение в чат"));
+    form.edChat->setMaxLength(TNetSession::ChatTextMaxLength);
+    form.edChat->setReadOnly(true);
+    TMainForm::ShowAsUsable(form.edChat, false);
+}
+
+void SetupTabOrder(TMainForm &form) {
+    const std::array<QWidget *, 16> order = {
+        form.pcMain,       form.btNew,         form.btLoad,      form.btSave,
+        form.btReturn,     form.cbWhiteOnTop,  form.cbShowHints, form.cbMarkLastMove,
+        form.btHelp,       form.rbAsServer,    form.rbAsClient,  form.edServerIP,
+        form.mmAnnotation, form.edGameMessage, form.mmChat,      form.edChat};
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+// What a screen reader says of each control: its name, and its hint where it has one. Captions
+// lose the blanks that pad them to the layout. Labels and windows are read by their texts.
+void SetupAccessibleNames(TMainForm &form) {
+    const std::array<std::pair<QWidget *, const char16_t *>, 23> names = {{
+        {form.shConnect, u"Индикатор подключения: нет связи"},
+        {form.pcMain, u"Страницы окна"},
+        {form.tsBoard, u"Шахматная доска"},
+        {form.dgBoard, u"Шахматная доска"},
+        {form.tsControl, u"Настройки и управление"},
+        {form.gbGame, u"Партия"},
+        {form.btNew, u"Новая партия"},
+        {form.btLoad, u"Загрузить из файла"},
+        {form.btSave, u"Сохранить в файл"},
+        {form.btReturn, u"Отменить ход"},
+        {form.gbInterface, u"Интерфейс"},
+        {form.cbWhiteOnTop, u"Белые наверху"},
+        {form.cbShowHints, u"Показывать подсказки"},
+        {form.cbMarkLastMove, u"Отмечать последний ход"},
+        {form.btHelp, u"Помощь по программе"},
+        {form.gbNet, u"Сеть"},
+        {form.rbAsServer, u"Главный компьютер (сервер)"},
+        {form.rbAsClient, u"Подчинённый компьютер (клиент)"},
+        {form.edServerIP, u"IP-адрес сервера"},
+        {form.mmAnnotation, u"Нотация партии"},
+        {form.edGameMessage, u"Сообщение игры"},
+        {form.mmChat, u"Чат"},
+        {form.edChat, u"Ввод сообщения в чат"},
+    }};
+    form.pcMain->tabBar()->setAccessibleName(QStringLiteral("Страницы окна"));
+    for (const auto &[widget, name] : names) {
+        widget->setAccessibleName(QString::fromUtf16(name));
+        if (!widget->toolTip().isEmpty())
+            widget->setAccessibleDescription(widget->toolTip());
+    }
+}
+
 } // namespace
 
 void TMainForm::SetupComponents() {
@@ -97,9 +248,9 @@ void TMainForm::SetupComponents() {
                                                    bool active) {
         pcMainDrawTab(painter, index, rect, active);
     };
-    SetupBoardPage();
-    SetupControlPage();
-    SetupSideColumn();
+    SetupBoardPage(*this);
+    SetupControlPage(*this);
+    SetupSideColumn(*this);
 
     tmFlicker = new QTimer(this);
     tmFlicker->setObjectName(QStringLiteral("tmFlicker"));
@@ -112,8 +263,8 @@ void TMainForm::SetupComponents() {
     PieceSelectForm = new TPieceSelectForm(this);
     PieceSelectForm->hide();
 
-    SetupTabOrder();
-    SetupAccessibleNames();
+    SetupTabOrder(*this);
+    SetupAccessibleNames(*this);
     // Tool tips are switched for the whole window: every component passes its tool-tip
     // events through the window first.
     for (QWidget *child : findChildren<QWidget *>())
@@ -121,167 +272,24 @@ void TMainForm::SetupComponents() {
     installEventFilter(this);
 }
 
-void TMainForm::SetupBoardPage() {
-    tsBoard = new QWidget;
-    tsBoard->setObjectName(QStringLiteral("tsBoard"));
-    pcMain->addTab(tsBoard, QStringLiteral("Шахматная доска"));
-
-    static constexpr std::array<int, 8> digitTops = {385, 333, 282, 230, 179, 127, 76, 25};
-    static constexpr std::array<int, 8> literaLefts = {38, 89, 140, 191, 242, 293, 344, 396};
-    for (int i = 0; i < 8; ++i) {
-        lbDigit.at(i) = CreateLabel(tsBoard, QStringLiteral("lbDigit%1").arg(i + 1).toLatin1(),
-                                    QString::number(i + 1), {1, digitTops.at(i)});
-        lbLitera.at(i) = CreateLabel(tsBoard, QStringLiteral("lbLitera%1").arg(i + 1).toLatin1(),
-                                     QString(QChar(u'a' + i)), {literaLefts.at(i), 424});
-    }
-    for (QLabel *label : lbDigit)
-        SetTextColor(label, GrayTextColor(this));
-    for (QLabel *label : lbLitera)
-        SetTextColor(label, GrayTextColor(this));
-
-    pnBoard = Create<QFrame>(tsBoard, "pnBoard", {12, 4, 419, 420});
-    pnBoard->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    pnBoard->setLineWidth(1);
-    dgBoard = new TBoardGrid(pnBoard);
-    dgBoard->setObjectName(QStringLiteral("dgBoard"));
-    dgBoard->move(6, 6);
-}
-
-QPushButton *TMainForm::AddPictureButton(QWidget *parent, const char *name, const QString &caption,
-                                         const QString &picture, const QRect &geometry) {
-    auto *button = Create<QPushButton>(parent, name, geometry);
-    button->setText(caption);
-    button->setIcon(ButtonIcon(picture));
-    button->setIconSize(QSize(20, 18));
-    ClickOnReturn(button);
-    WidenToCaption(button);
-    return button;
-}
-
-void TMainForm::SetupControlPage() {
-    tsControl = new QWidget;
-    tsControl->setObjectName(QStringLiteral("tsControl"));
-    pcMain->addTab(tsControl, QStringLiteral("Настройки и управление"));
-
-    gbGame = Create<QGroupBox>(tsControl, "gbGame", {12, -1, 419, 132});
-    gbGame->setTitle(QStringLiteral("Партия"));
-    btNew = AddPictureButton(gbGame, "btNew", QStringLiteral("Новая партия             "),
-                             QStringLiteral("new-game"), {30, 25, 180, 25});
-    btLoad = AddPictureButton(gbGame, "btLoad", QStringLiteral("Загрузить из файла..."),
-                              QStringLiteral("load"), {30, 55, 180, 25});
-    btSave = AddPictureButton(gbGame, "btSave", QStringLiteral("Сохранить в файл...   "),
-                              QStringLiteral("save"), {30, 85, 180, 25});
-    btReturn = AddPictureButton(gbGame, "btReturn", QStringLiteral("Отменить ход    "),
-                                QStringLiteral("take-back"), {232, 25, 160, 25});
-
-    gbInterface = Create<QGroupBox>(tsControl, "gbInterface", {12, 135, 419, 130});
-    gbInterface->setTitle(QStringLiteral("Интерфейс"));
-    cbWhiteOnTop = Create<QCheckBox>(gbInterface, "cbWhiteOnTop", {31, 24, 113, 17});
-    cbWhiteOnTop->setText(QStringLiteral("Белые наверху"));
-    WidenToCaption(cbWhiteOnTop);
-    cbShowHints = Create<QCheckBox>(gbInterface, "cbShowHints", {31, 48, 153, 17});
-    cbShowHints->setText(QStringLiteral("Показывать подсказки"));
-    WidenToCaption(cbShowHints);
-    btHelp = AddPictureButton(gbInterface, "btHelp", QStringLiteral("Помощь по программе"),
-                              QStringLiteral("help"), {30, 81, 180, 25});
-
-    gbNet = Create<QGroupBox>(tsControl, "gbNet", {12, 269, 419, 131});
-    gbNet->setTitle(QStringLiteral("Сеть"));
-    rbAsServer = Create<QRadioButton>(gbNet, "rbAsServer", {28, 32, 210, 17});
-    rbAsServer->setText(QStringLiteral("Главный компьютер (сервер)"));
-    rbAsServer->setChecked(true);
-    WidenToCaption(rbAsServer);
-    rbAsClient = Create<QRadioButton>(gbNet, "rbAsClient", {28, 56, 210, 17});
-    rbAsClient->setText(QStringLiteral("Подчинённый компьютер (клиент)"));
-    WidenToCaption(rbAsClient);
-    lbIpAddress = CreateLabel(gbNet, "lbIpAddress", QStringLiteral("IP-адрес сервера:"), {104, 82});
-    edServerIP = Create<QLineEdit>(gbNet, "edServerIP", {208, 78, 121, 21});
-    edServerIP->setEnabled(false);
-    ShowAsUsable(edServerIP, false);
-
-    Label = CreateLabel(tsControl, "Label", QStringLiteral("Korvalen — © 2026, команда Korvalen"),
-                        {12, 408});
-    SetTextColor(Label, GrayTextColor(this));
-}
-
-void TMainForm::SetupSideColumn() {
-    mmAnnotation = Create<TFocusMemo>(this, "mmAnnotation", {444, 31, 185, 236});
-    mmAnnotation->setToolTip(QStringLiteral("Нотация"));
-    mmAnnotation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont notationFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    notationFont.setPointSize(8);
-    mmAnnotation->setFont(notationFont);
-    ShowAsUsable(mmAnnotation, false);
-
-    edGameMessage = Create<QLineEdit>(this, "edGameMessage", {444, 270, 185, 21});
-    edGameMessage->setToolTip(QStringLiteral("Сообщения игры"));
-    edGameMessage->setReadOnly(true);
-    ShowAsUsable(edGameMessage, false);
-
-    mmChat = Create<TFocusMemo>(this, "mmChat", {444, 301, 185, 126});
-    mmChat->setToolTip(QStringLiteral("Все сообщения чата"));
-    mmChat->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    ShowAsUsable(mmChat, false);
-
-    edChat = Create<QLineEdit>(this, "edChat", {444, 430, 185, 21});
-    edChat->setToolTip(QStringLiteral("Сообщение в чат"));
-    edChat->setMaxLength(TNetSession::ChatTextMaxLength);
-    edChat->setReadOnly(true);
-    ShowAsUsable(edChat, false);
-}
-
-void TMainForm::SetupTabOrder() {
-    const std::array<QWidget *, 15> order = {pcMain,        btNew,        btLoad,      btSave,
-                                             btReturn,      cbWhiteOnTop, cbShowHints, btHelp,
-                                             rbAsServer,    rbAsClient,   edServerIP,  mmAnnotation,
-                                             edGameMessage, mmChat,       edChat};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        setTabOrder(order.at(i - 1), order.at(i));
-}
-
-// What a screen reader says of each control: its name, and its hint where it has one. Captions
-// lose the blanks that pad them to the layout. Labels and windows are read by their texts.
-void TMainForm::SetupAccessibleNames() {
-    const std::array<std::pair<QWidget *, const char16_t *>, 22> names = {{
-        {shConnect, u"Индикатор подключения: нет связи"},
-        {pcMain, u"Страницы окна"},
-        {tsBoard, u"Шахматная доска"},
-        {dgBoard, u"Шахматная доска"},
-        {tsControl, u"Настройки и управление"},
-        {gbGame, u"Партия"},
-        {btNew, u"Новая партия"},
-        {btLoad, u"Загрузить из файла"},
-        {btSave, u"Сохранить в файл"},
-        {btReturn, u"Отменить ход"},
-        {gbInterface, u"Интерфейс"},
-        {cbWhiteOnTop, u"Белые наверху"},
-        {cbShowHints, u"Показывать подсказки"},
-        {btHelp, u"Помощь по программе"},
-        {gbNet, u"Сеть"},
-        {rbAsServer, u"Главный компьютер (сервер)"},
-        {rbAsClient, u"Подчинённый компьютер (клиент)"},
-        {edServerIP, u"IP-адрес сервера"},
-        {mmAnnotation, u"Нотация партии"},
-        {edGameMessage, u"Сообщение игры"},
-        {mmChat, u"Чат"},
-        {edChat, u"Ввод сообщения в чат"},
-    }};
-    pcMain->tabBar()->setAccessibleName(QStringLiteral("Страницы окна"));
-    for (const auto &[widget, name] : names) {
-        widget->setAccessibleName(QString::fromUtf16(name));
-        if (!widget->toolTip().isEmpty())
-            widget->setAccessibleDescription(widget->toolTip());
-    }
-}
-
 void TMainForm::ConnectHandlers() {
     connect(pcMain, &QTabWidget::currentChanged, this, [this](int index) {
         if (pcMain->widget(index) == tsBoard)
             tsBoardShow();
     });
-    connect(dgBoard, &TBoardGrid::MouseDown, this, &TMainForm::dgBoardMouseDown);
+    connect(BoardView, &TBoardView::Pressed, this, &TMainForm::dgBoardMouseDown);
+    connect(BoardView, &TBoardView::ShownPlyChanged, this, [this](int ply, bool browsing) {
+        if (browsing)
+            MarkNotationLine(*mmAnnotation, ply > 0 ? (ply - 1) / 2 : -1);
+        else
+            RefreshNotation();
+        DescribeBoard();
+    });
     connect(tmFlicker, &QTimer::timeout, this, &TMainForm::tmFlickerTimer);
     connect(cbWhiteOnTop, &QCheckBox::toggled, this, &TMainForm::cbWhiteOnTopClick);
+    connect(cbMarkLastMove, &QCheckBox::toggled, BoardView, &TBoardView::SetMarkLastMove);
+    // Only the user's own change is written to the settings file.
+    connect(cbMarkLastMove, &QCheckBox::clicked, this, &TMainForm::cbMarkLastMoveClick);
     connect(cbShowHints, &QCheckBox::toggled, this, &TMainForm::cbShowHintsClick);
     connect(btNew, &QPushButton::clicked, this, &TMainForm::btNewClick);
     connect(btLoad, &QPushButton::clicked, this, &TMainForm::btLoadClick);

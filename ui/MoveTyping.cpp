@@ -33,24 +33,6 @@ QString ProblemText(TTypedMoveProblem problem) {
 
 } // namespace
 
-QString SpokenLastMove(TGame &game) {
-    if (game.Notation.isEmpty() || game.MoveRecord.isEmpty())
-        return {};
-    QString line = game.Notation.constLast();
-    // Check, mate and stalemate follow in the description in words.
-    if (line.endsWith(u'+') || line.endsWith(u'x') || line.endsWith(u'='))
-        line.chop(1);
-    const QStringList parts = line.split(u' ', Qt::SkipEmptyParts);
-    QString move = parts.isEmpty() ? QString() : parts.constLast();
-    if (move == u"0-0")
-        move = QStringLiteral("короткая рокировка");
-    else if (move == u"0-0-0")
-        move = QStringLiteral("длинная рокировка");
-    const bool whiteMoved = game.SideToMove == Black;
-    return (whiteMoved ? QStringLiteral("Белые: ") : QStringLiteral("Чёрные: ")) + move +
-           QStringLiteral(". ");
-}
-
 TMoveTyping::TMoveTyping(TMainForm &form)
     : QObject(&form), Form(form), LineLabel(new QLabel(form.dgBoard)) {
     LineLabel->setObjectName(QStringLiteral("lbTypedMove"));

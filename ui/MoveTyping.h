@@ -13,10 +13,6 @@ class TGame;
 class TMainForm;
 struct TRecordEntry;
 
-// What a screen reader says of the move just played, before whose move it is: "Белые: e2-e4. ",
-// as the notation writes the move, without its check or mate mark; empty before the first.
-QString SpokenLastMove(TGame &game);
-
 class TMoveTyping : public QObject {
     Q_OBJECT
 

@@ -258,7 +258,7 @@ void TestTypingAndClipboard::positionOfTheShownHalfMove() {
     TMainForm &form = Form();
     SetClipboard(SpecialGame.join(u'|'));
     form.Clipboard->PasteGame();
-    form.Clipboard->ShownPly = [ply] { return ply; };
+    form.BoardView->ShowPly(ply);
     PressKeys(&form, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(Clipboard(), fen);
 }
