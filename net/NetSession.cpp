@@ -1,6 +1,7 @@
 #include "NetSession.h"
 
 #include "ClientEndpoint.h"
+#include "LanDiscovery.h"
 #include "Protocol.h"
 #include "ServerEndpoint.h"
 #include "Settings.h"
@@ -44,11 +45,13 @@ TNetSession::THoldBack::~THoldBack() {
 
 TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
-      ClientEndpoint(new TClientEndpoint(this)) {
+      ClientEndpoint(new TClientEndpoint(this)),
+      LanDiscovery(new TLanDiscovery(*ServerEndpoint, *ClientEndpoint, this)) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));
     Watch(ServerEndpoint);
     Watch(ClientEndpoint);
+    connect(LanDiscovery, &TLanDiscovery::ServersChanged, this, &TNetSession::ServersFound);
 }
 
 // A new or lost connection: what went to the last peer says nothing about the next one.
@@ -69,6 +72,7 @@ template <typename TEndpoint> void TNetSession::Watch(TEndpoint *endpoint) {
 TNetSession::~TNetSession() {
     ServerEndpoint->disconnect(this);
     ClientEndpoint->disconnect(this);
+    LanDiscovery->disconnect(this);
 }
 
 // ---- Settings -----------------------------------------------------------------------------------
@@ -107,6 +111,7 @@ void TNetSession::SetRole(TRole role) {
     CurrentRole = role;
     ClientEndpoint->Close();
     ServerEndpoint->Close();
+    LanDiscovery->RoleChosen(role == TRole::Client);
 }
 
 void TNetSession::SetAddress(const QString &address) {
@@ -137,6 +142,7 @@ void TNetSession::KeepOpen() {
         if (!ServerEndpoint->Active())
             ServerEndpoint->Open();
     }
+    LanDiscovery->KeepUp(CurrentRole == TRole::Client);
 }
 
 // ---- Sending ------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <QStringList>
 
 class TClientEndpoint;
+class TLanDiscovery;
 class TServerEndpoint;
 
 class TNetSession : public QObject {
@@ -53,6 +54,8 @@ public:
 
     TServerEndpoint &Server() const { return *ServerEndpoint; }
     TClientEndpoint &Client() const { return *ClientEndpoint; }
+    // Finding each other on the LAN, over UDP beside the game's connection; off until enabled.
+    TLanDiscovery &Discovery() const { return *LanDiscovery; }
 
     // The settings file's role, address and port; missing ones are the defaults.
     static TSettings ReadSettings(const QString &fileName);
@@ -97,6 +100,8 @@ signals:
     void TakeBackNotUnderstood();
     void ConnectionOpened();
     void ConnectionClosed();
+    // The servers found on the LAN changed (Discovery().Servers()).
+    void ServersFound();
 
 private:
     bool HandOver(const QByteArray &bytes);
@@ -107,6 +112,7 @@ private:
 
     TServerEndpoint *const ServerEndpoint; // children of this session
     TClientEndpoint *const ClientEndpoint;
+    TLanDiscovery *const LanDiscovery;
     TRole CurrentRole = TRole::Server;
     QStringList Held; // oldest first
     bool Holding = false;

@@ -7,6 +7,7 @@
 #include "Pictures.h"
 #include "PieceSelect.h"
 #include "Protocol.h"
+#include "ServerChooser.h"
 #include "Shape.h"
 
 #include <QApplication>
@@ -198,6 +199,7 @@ void TMainForm::SetupControlPage() {
     edServerIP = Create<QLineEdit>(gbNet, "edServerIP", {208, 78, 121, 21});
     edServerIP->setEnabled(false);
     ShowAsUsable(edServerIP, false);
+    new TServerChooser(*edServerIP, *Session); // the servers found, beside the field; owned by gbNet
 
     Label = CreateLabel(tsControl, "Label", QStringLiteral("Korvalen — © 2026, команда Korvalen"),
                         {12, 408});
