@@ -7,6 +7,7 @@ KORVALEN_PACKAGES=(
     libbenchmark-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
+    iproute2
 )
 
 # ensure_packages [more packages...]: installs the Debian packages that are missing (those the

@@ -2,6 +2,7 @@
 
 #include "Board.h"
 #include "Fen.h"
+#include "FindCommand.h"
 #include "Perft.h"
 #include "Pgn.h"
 #include "Record.h"
@@ -283,6 +284,10 @@ QString KvlHelpText() {
         "      Write a saved game as PGN (export format) on standard output.\n"
         "  import FILE [--game N]\n"
         "      Write game N (1 by default) of a PGN file as a saved game on standard output.\n"
+        "  find [--wait MS] [--port P]\n"
+        "      Look for Korvalen servers on the local networks for MS milliseconds (1500 by\n"
+        "      default) on port P (6464 by default); print one line per server, ordered by\n"
+        "      address: ADDRESS PORT free|busy NAME. Exit status 1 when none answered.\n"
         "\n"
         "Options:\n"
         "  -h, --help     show this help and exit\n"
@@ -312,5 +317,7 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         return PgnCommand(rest, out, err);
     if (command == u"import")
         return ImportCommand(rest, out, err);
+    if (command == u"find")
+        return FindCommand(rest, out, err);
     return UsageError(err, QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -2,23 +2,18 @@
 // of this test, so neither side hears the other close. Both endpoints must give the connection
 // up on their own, and the server's sends then go to a client that dialled in again.
 #include "ClientEndpoint.h"
+#include "NamespaceSupport.h"
 #include "ServerEndpoint.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
-#include <sched.h>
 
 namespace {
 
 QString NamespaceProblem; // empty once the test has a network of its own
-
-bool Run(const QString &command) {
-    return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}) == 0;
-}
 
 // Short times, so that the test takes seconds: about 3 s until a vanished peer is dropped.
 const TDeadPeerTimes Quick{1, 1, 2, 3000};
@@ -52,9 +47,9 @@ void TestDeadPeer::vanishedPeerDropped() {
     QSignalSpy clientClosed(&vanishing, &TClientEndpoint::ConnectionClosed);
     // Nothing reaches the vanished one and nothing of it gets out, as when its computer is gone:
     // its own keep-alive probes must not keep the server's side alive.
-    if (!Run(QStringLiteral("ip rule add pref 100 lookup local && ip rule del pref 0 && "
-                            "ip rule add pref 10 to 127.0.0.2 blackhole && "
-                            "ip rule add pref 11 from 127.0.0.2 blackhole")))
+    if (!RunShell(QStringLiteral("ip rule add pref 100 lookup local && ip rule del pref 0 && "
+                                 "ip rule add pref 10 to 127.0.0.2 blackhole && "
+                                 "ip rule add pref 11 from 127.0.0.2 blackhole")))
         QSKIP("no routing rule could be added in the test's network namespace");
     QElapsedTimer clock;
     clock.start();
@@ -76,11 +71,8 @@ void TestDeadPeer::vanishedPeerDropped() {
 
 // The namespace is made before anything else runs, while the process has one thread.
 int main(int argc, char **argv) {
-    if (::unshare(CLONE_NEWNET) != 0)
-        NamespaceProblem = QStringLiteral("no private network namespace (needs root): skipped");
+    NamespaceProblem = EnterPrivateNetwork();
     QCoreApplication application(argc, argv);
-    if (NamespaceProblem.isEmpty() && !Run(QStringLiteral("ip link set lo up")))
-        NamespaceProblem = QStringLiteral("the 'ip' tool could not bring up loopback: skipped");
     TestDeadPeer test;
     return QTest::qExec(&test, argc, argv);
 }
