@@ -13,18 +13,19 @@ namespace {
 
 // Every signal of a session, written down in the order it came.
 void Record(TNetSession &session, QStringList *events) {
-    QObject::connect(
-        &session, &TNetSession::MoveListReceived, &session,
-        [events](const QStringList &entries) { events->append("list:" + entries.join(u',')); });
-    QObject::connect(&session, &TNetSession::SelectionReceived, &session, [events](int square) {
-        events->append("selection:" + QString::number(square));
-    });
+    QObject::connect(&session, &TNetSession::MoveListReceived, &session,
+                     [events](const QStringList &entries) {
+                         events->append("list:" + entries.join(u','));
+                     });
+    QObject::connect(&session, &TNetSession::SelectionReceived, &session,
+                     [events](int square) { events->append("selection:" + QString::number(square)); });
     QObject::connect(&session, &TNetSession::ChatReceived, &session,
                      [events](const QString &line) { events->append("chat:" + line); });
     QObject::connect(&session, &TNetSession::TakeBackRequested, &session,
                      [events] { events->append("request"); });
-    QObject::connect(&session, &TNetSession::TakeBackAnswered, &session,
-                     [events](bool consent) { events->append(consent ? "consent" : "refusal"); });
+    QObject::connect(&session, &TNetSession::TakeBackAnswered, &session, [events](bool consent) {
+        events->append(consent ? "consent" : "refusal");
+    });
     QObject::connect(&session, &TNetSession::TakeBackNotUnderstood, &session,
                      [events] { events->append("take-back?"); });
 }
