@@ -8,11 +8,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
 
 constexpr int ButtonGap = 2;
+// The answers to one probe come within milliseconds of each other on a LAN: the field is filled
+// once they have had this long, so that the first of two free servers is not taken for the one.
+constexpr int AnswersSettle = 250;
 
 QString Address(const TFoundServer &server) {
     return server.Address.toString();
@@ -22,7 +26,11 @@ QString Address(const TFoundServer &server) {
 
 TServerChooser::TServerChooser(QLineEdit &field, TNetSession &session)
     : QObject(field.parentWidget()), Field(field), Session(session),
-      btServers(new QToolButton(field.parentWidget())), mnServers(new QMenu(&field)) {
+      btServers(new QToolButton(field.parentWidget())), mnServers(new QMenu(&field)),
+      Settle(new QTimer(this)) {
+    Settle->setSingleShot(true);
+    Settle->setInterval(AnswersSettle);
+    connect(Settle, &QTimer::timeout, this, &TServerChooser::FillFieldByItself);
     btServers->setObjectName(QStringLiteral("btServers"));
     btServers->setArrowType(Qt::DownArrow);
     btServers->setGeometry(field.geometry().right() + 1 + ButtonGap, field.y(), field.height(),
@@ -71,7 +79,7 @@ bool TServerChooser::eventFilter(QObject *watched, QEvent *event) {
 void TServerChooser::ServersFound() {
     if (mnServers->isVisible())
         FillList();
-    FillFieldByItself();
+    Settle->start();
 }
 
 void TServerChooser::FillList() {

@@ -2,7 +2,8 @@
 // it (or Alt+Down, F4 in the field) asks for a fresh probe and opens the list; picking a server
 // types its address once, as a typed change would, and the next tick dials it. Typing stays
 // the way in. While the field is empty and has not been edited since the client role was
-// chosen, the one free server found, when there is exactly one, is filled in by itself.
+// chosen, the one free server found, when there is exactly one, is filled in by itself once
+// the answers to a probe have come.
 #pragma once
 
 #include <QObject>
@@ -10,6 +11,7 @@
 
 class QLineEdit;
 class QMenu;
+class QTimer;
 class QToolButton;
 class TNetSession;
 struct TFoundServer;
@@ -40,5 +42,6 @@ private:
     TNetSession &Session;
     QToolButton *btServers; // children of the field's parent
     QMenu *mnServers;
+    QTimer *Settle;      // from the last change of the list to filling the field
     bool Edited = false; // the user edited the field since the client role was chosen
 };

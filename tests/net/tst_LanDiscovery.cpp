@@ -1,18 +1,27 @@
 // Copies finding each other by real broadcast between real network stacks: this process is the
 // client's computer, and each server copy runs in a neighbour's namespace behind a cable of its
 // own (lan1 to 10.213.1.0/24, lan2 to 10.213.2.0/24). Nothing leaves the namespaces.
+#include "ClientEndpoint.h"
 #include "DiscoveryMessage.h"
 #include "LanDiscovery.h"
 #include "LanProber.h"
 #include "LanSupport.h"
+#include "Main.h"
 #include "NetSession.h"
+#include "ServerChooser.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QMenu>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QUdpSocket>
 #include <memory>
 
@@ -40,6 +49,33 @@ std::optional<TDiscoveryAnswer> NextAnswer(QUdpSocket &socket, int milliseconds)
     return ParseAnswer(datagram);
 }
 
+// A window of this process in the client role with an empty address field, finding servers.
+struct TClientWindow {
+    explicit TClientWindow(quint16 port) {
+        QFile settings(QDir(Folder.path()).filePath(QStringLiteral("Korvalen.ini")));
+        if (!settings.open(QIODevice::WriteOnly))
+            qFatal("cannot write the test's settings file");
+        settings.write(QStringLiteral("[Network]\nPort=%1\nServerIP=\nLastConnectAs=Client\n")
+                           .arg(port)
+                           .toLatin1());
+        settings.close();
+        Form = std::make_unique<TMainForm>(Folder.path());
+        Form->tmConnect->stop(); // the test dials, when it does
+        Form->Session->Discovery().SetEnabled(true);
+        Chooser = Form->findChild<TServerChooser *>();
+    }
+    // The entries the list offers, once it is open.
+    QStringList Entries() const {
+        QStringList texts;
+        for (const QAction *action : Chooser->List()->actions())
+            texts.append(action->text());
+        return texts;
+    }
+    QTemporaryDir Folder;
+    std::unique_ptr<TMainForm> Form;
+    TServerChooser *Chooser = nullptr;
+};
+
 struct TRun {
     int Status = -1;
     QByteArray Out;
@@ -66,6 +102,9 @@ private slots:
     void busyOnceAClientIsConnected();
     void twoServersListed();
     void emptyFieldFilledAndConnected();
+    void listOffersTheServersAndPickingTypesOnce();
+    void oneFreeServerAmongBusyOnesFilledIn();
+    void editedFieldNotFilled();
     void junkNotAnswered_data();
     void junkNotAnswered();
     void sourceOutsideTheLanNotAnswered();
@@ -174,6 +213,64 @@ void TestLanDiscovery::emptyFieldFilledAndConnected() {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     QTRY_VERIFY(stored().contains("ServerIP=" + First->Address.toLatin1()));
+}
+
+// Two free servers: the field stays empty, the list offers both, and picking one is one change
+// of the text, which the next tick dials.
+void TestLanDiscovery::listOffersTheServersAndPickingTypesOnce() {
+    TServerCopy kitchen(*First, Port, QStringLiteral("kitchen-pc"));
+    TServerCopy study(*Second, Port, QStringLiteral("study-pc"));
+    QVERIFY(kitchen.Listening() && study.Listening());
+    TClientWindow window(Port);
+    QVERIFY(window.Chooser);
+    QVERIFY(window.Chooser->Button()->isEnabled());
+    QTRY_COMPARE(window.Form->Session->Discovery().Servers().size(), 2);
+    QTest::qWait(200);
+    QVERIFY(window.Form->edServerIP->text().isEmpty());
+    window.Chooser->Button()->click();
+    QTRY_VERIFY(window.Chooser->List()->isVisible());
+    QCOMPARE(window.Entries(), QStringList({QStringLiteral("10.213.1.2 — kitchen-pc (свободен)"),
+                                            QStringLiteral("10.213.2.2 — study-pc (свободен)")}));
+    QSignalSpy changes(window.Form->edServerIP, &QLineEdit::textChanged);
+    window.Chooser->List()->actions().at(1)->trigger();
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(window.Form->edServerIP->text(), Second->Address);
+    QCOMPARE(window.Form->ClientSocket->Address(), Second->Address);
+    QVERIFY(!kitchen.WaitFor("opened", 300));
+    window.Form->tmConnectTimer();
+    QVERIFY(study.WaitFor("opened"));
+    window.Chooser->List()->hide();
+}
+
+void TestLanDiscovery::oneFreeServerAmongBusyOnesFilledIn() {
+    TServerCopy kitchen(*First, Port, QStringLiteral("kitchen-pc"));
+    TServerCopy study(*Second, Port, QStringLiteral("study-pc"));
+    QVERIFY(kitchen.Listening() && study.Listening());
+    QTcpSocket someoneElse;
+    someoneElse.connectToHost(First->Address, Port);
+    QVERIFY(someoneElse.waitForConnected(5000));
+    QVERIFY(kitchen.WaitFor("opened"));
+    TClientWindow window(Port);
+    QTRY_COMPARE(window.Form->edServerIP->text(), Second->Address);
+    window.Chooser->ShowList();
+    QTRY_COMPARE(window.Entries(),
+                 QStringList({QStringLiteral("10.213.1.2 — kitchen-pc (занят)"),
+                              QStringLiteral("10.213.2.2 — study-pc (свободен)")}));
+    window.Chooser->List()->hide();
+}
+
+// A field the user emptied is the user's: it is not filled behind their back.
+void TestLanDiscovery::editedFieldNotFilled() {
+    TClientWindow window(Port);
+    QTest::keyClick(window.Form->edServerIP, Qt::Key_1);
+    QTest::keyClick(window.Form->edServerIP, Qt::Key_Backspace);
+    TServerCopy kitchen(*First, Port, QStringLiteral("kitchen-pc"));
+    QVERIFY(kitchen.Listening());
+    window.Chooser->ShowList();
+    QTRY_COMPARE(window.Form->Session->Discovery().Servers().size(), 1);
+    QTest::qWait(200);
+    QVERIFY(window.Form->edServerIP->text().isEmpty());
+    window.Chooser->List()->hide();
 }
 
 void TestLanDiscovery::junkNotAnswered_data() {
@@ -354,7 +451,7 @@ void TestLanDiscovery::findCommand() {
 // The namespace is made before anything else runs, while the process has one thread.
 int main(int argc, char **argv) {
     NamespaceProblem = EnterPrivateNetwork();
-    QCoreApplication application(argc, argv);
+    QApplication application(argc, argv);
     TestLanDiscovery test;
     return QTest::qExec(&test, argc, argv);
 }
