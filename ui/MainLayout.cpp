@@ -199,7 +199,7 @@ void TMainForm::SetupControlPage() {
     edServerIP = Create<QLineEdit>(gbNet, "edServerIP", {208, 78, 121, 21});
     edServerIP->setEnabled(false);
     ShowAsUsable(edServerIP, false);
-    new TServerChooser(*edServerIP, *Session); // the servers found, beside the field; owned by gbNet
+    new TServerChooser(*edServerIP, *Session); // the servers found, beside it; owned by gbNet
 
     Label = CreateLabel(tsControl, "Label", QStringLiteral("Korvalen — © 2026, команда Korvalen"),
                         {12, 408});
