@@ -101,6 +101,7 @@ private slots:
     void freeServerFoundWithItsName();
     void busyOnceAClientIsConnected();
     void twoServersListed();
+    void silentServerDropsOff();
     void emptyFieldFilledAndConnected();
     void listOffersTheServersAndPickingTypesOnce();
     void oneFreeServerAmongBusyOnesFilledIn();
@@ -178,6 +179,21 @@ void TestLanDiscovery::twoServersListed() {
     QCOMPARE(finder.Servers().at(0).Name, QStringLiteral("kitchen-pc"));
     QCOMPARE(finder.Servers().at(1).Address, QHostAddress(Second->Address));
     QCOMPARE(finder.Servers().at(1).Name, QStringLiteral("study-pc"));
+}
+
+// A server that stops answering stays listed for 15 s after it was last heard, then goes.
+void TestLanDiscovery::silentServerDropsOff() {
+    auto server = std::make_unique<TServerCopy>(*First, Port, QStringLiteral("kitchen-pc"));
+    QVERIFY(server->Listening());
+    const TFinder finder(Port);
+    QTRY_COMPARE(finder.Servers().size(), 1);
+    QElapsedTimer clock;
+    clock.start();
+    server.reset();
+    QSignalSpy changed(&finder.Session, &TNetSession::ServersFound);
+    QVERIFY(changed.wait(20000));
+    QVERIFY(finder.Servers().isEmpty());
+    QVERIFY2(clock.elapsed() >= 14000, qPrintable(QString::number(clock.elapsed())));
 }
 
 // The program itself, started in the client role with an empty address: nothing is typed, and
