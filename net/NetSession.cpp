@@ -1,6 +1,7 @@
 #include "NetSession.h"
 
 #include "ClientEndpoint.h"
+#include "LanDiscovery.h"
 #include "Protocol.h"
 #include "ServerEndpoint.h"
 #include "TextCodec.h"
@@ -25,12 +26,14 @@ TNetSession::THoldBack::~THoldBack() {
 
 TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
-      ClientEndpoint(new TClientEndpoint(this)), RoleEndpoint(ServerEndpoint),
-      OtherEndpoint(ClientEndpoint) {
+      ClientEndpoint(new TClientEndpoint(this)),
+      LanDiscovery(new TLanDiscovery(*ServerEndpoint, *ClientEndpoint, this)),
+      RoleEndpoint(ServerEndpoint), OtherEndpoint(ClientEndpoint) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));
     Watch(ServerEndpoint);
     Watch(ClientEndpoint);
+    connect(LanDiscovery, &TLanDiscovery::ServersChanged, this, &TNetSession::ServersFound);
 }
 
 // A new or lost connection: what went to the last peer says nothing about the next one.
@@ -51,6 +54,7 @@ void TNetSession::Watch(TEndpoint *endpoint) {
 TNetSession::~TNetSession() {
     ServerEndpoint->disconnect(this);
     ClientEndpoint->disconnect(this);
+    LanDiscovery->disconnect(this);
 }
 
 // ---- Role, address, port ----------------------------------------------------------------------
@@ -63,6 +67,7 @@ void TNetSession::SetRole(TRole role) {
         role == TRole::Client ? static_cast<TEndpoint *>(ServerEndpoint) : ClientEndpoint;
     ClientEndpoint->Close();
     ServerEndpoint->Close();
+    LanDiscovery->RoleChosen(role == TRole::Client);
 }
 
 void TNetSession::SetAddress(const QString &address) {
@@ -91,6 +96,7 @@ void TNetSession::KeepOpen() {
     OtherEndpoint->Close();
     if (!RoleEndpoint->Active())
         RoleEndpoint->Open();
+    LanDiscovery->KeepUp(CurrentRole == TRole::Client);
 }
 
 // A connection of the role left behind counts until it has ended (a role change ends it).

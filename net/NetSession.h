@@ -24,6 +24,7 @@
 
 class TClientEndpoint;
 class TEndpoint;
+class TLanDiscovery;
 class TServerEndpoint;
 
 class TNetSession : public QObject {
@@ -55,6 +56,8 @@ public:
 
     TServerEndpoint &Server() const { return *ServerEndpoint; }
     TClientEndpoint &Client() const { return *ClientEndpoint; }
+    // Finding each other on the LAN, over UDP beside the game's connection; off until enabled.
+    TLanDiscovery &Discovery() const { return *LanDiscovery; }
 
     // ---- Role, address, port ------------------------------------------------------------
     TRole Role() const { return CurrentRole; }
@@ -108,6 +111,8 @@ signals:
     void TakeBackNotUnderstood();
     void ConnectionOpened();
     void ConnectionClosed();
+    // The servers found on the LAN changed (Discovery().Servers()).
+    void ServersFound();
 
 private:
     void Watch(TEndpoint *endpoint);
@@ -117,6 +122,7 @@ private:
 
     TServerEndpoint *const ServerEndpoint; // children of this session
     TClientEndpoint *const ClientEndpoint;
+    TLanDiscovery *const LanDiscovery;
     TRole CurrentRole = TRole::Server;
     TEndpoint *RoleEndpoint;  // the endpoint of CurrentRole, the one messages go to
     TEndpoint *OtherEndpoint; // kept closed

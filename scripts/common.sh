@@ -7,7 +7,7 @@ KORVALEN_PACKAGES=(
     libbenchmark-dev
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
-    weston qt6-wayland
+    weston qt6-wayland iproute2
 )
 
 # ensure_packages [more packages...]: installs the Debian packages that are missing (those the

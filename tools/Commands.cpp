@@ -2,6 +2,7 @@
 
 #include "Board.h"
 #include "Fen.h"
+#include "FindCommand.h"
 #include "Perft.h"
 #include "Pgn.h"
 #include "Record.h"
@@ -359,6 +360,10 @@ QString KvlHelpText() {
         "  fen FILE [--ply N] [--game G]\n"
         "      Print the FEN of the position after N half-moves (by default after the last)\n"
         "      of a saved game, or of game G (1 by default) of a PGN file (named *.pgn).\n"
+        "  find [--wait MS] [--port P]\n"
+        "      Look for Korvalen servers on the local networks for MS milliseconds (1500 by\n"
+        "      default) on port P (6464 by default); print one line per server, ordered by\n"
+        "      address: ADDRESS PORT free|busy NAME. Exit status 1 when none answered.\n"
         "\n"
         "Options:\n"
         "  -h, --help     show this help and exit\n"
@@ -390,5 +395,7 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         return ImportCommand(rest, out, err);
     if (command == u"fen")
         return FenCommand(rest, out, err);
+    if (command == u"find")
+        return FindCommand(rest, out, err);
     return UsageError(err, QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -8,6 +8,7 @@
 #include "PageControl.h"
 #include "Pictures.h"
 #include "PieceSelect.h"
+#include "ServerChooser.h"
 #include "Shape.h"
 
 #include <QApplication>
@@ -144,6 +145,7 @@ void SetupControlPage(TMainForm &form) {
     form.edServerIP = Create<QLineEdit>(form.gbNet, "edServerIP", {208, 78, 121, 21});
     form.edServerIP->setEnabled(false);
     TMainForm::ShowAsUsable(form.edServerIP, false);
+    new TServerChooser(*form.edServerIP, *form.Session); // the servers found, beside it; owned by gbNet
 
     form.Label = CreateLabel(form.tsControl, "Label",
                              QStringLiteral("Korvalen — © 2026, команда Korvalen"), {12, 408});

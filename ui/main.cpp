@@ -1,6 +1,8 @@
 // Korvalen: chess for two players at one computer or over a local network.
 #include "Main.h"
 
+#include "LanDiscovery.h"
+#include "NetSession.h"
 #include "Pictures.h"
 #include "ProgramArguments.h"
 
@@ -33,6 +35,8 @@ int main(int argc, char *argv[]) {
     }
 
     TMainForm mainForm;
+    // The program finds and answers the other copies on the LAN; the tests' windows do not.
+    mainForm.Session->Discovery().SetEnabled(true);
     mainForm.show();
     // The file given on the command line is loaded once the window is up, so that a box
     // about a bad file stands over the fresh game.

@@ -6,7 +6,7 @@
 #include "ClientEndpoint.h"
 #include "Main.h"
 #include "NetSession.h"
-#include "NetnsSupport.h"
+#include "NamespaceSupport.h"
 #include "ServerEndpoint.h"
 #include "Shape.h"
 
@@ -130,7 +130,7 @@ void TestDeadPeer::windowStaysConnected() {
 
 // The namespace is made before anything else runs, while the process has one thread.
 int main(int argc, char **argv) {
-    NamespaceProblem = EnterOwnNetworkNamespace();
+    NamespaceProblem = EnterPrivateNetwork();
     QApplication application(argc, argv);
     TestDeadPeer test;
     return QTest::qExec(&test, argc, argv);

@@ -3,7 +3,7 @@
 // and be taken as the line's text. The loss is made inside a private network namespace of this
 // test, by a routing rule that drops the line's first transmission.
 #include "ClientEndpoint.h"
-#include "NetnsSupport.h"
+#include "NamespaceSupport.h"
 #include "ServerEndpoint.h"
 
 #include <QCoreApplication>
@@ -68,7 +68,7 @@ void TestLostSegment::moveListAfterLostChat() {
 
 // The namespace is made before anything else runs, while the process has one thread.
 int main(int argc, char **argv) {
-    NamespaceProblem = EnterOwnNetworkNamespace();
+    NamespaceProblem = EnterPrivateNetwork();
     QCoreApplication application(argc, argv);
     TestLostSegment test;
     return QTest::qExec(&test, argc, argv);
