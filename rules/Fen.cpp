@@ -195,8 +195,7 @@ QString FenOf(const TGame &game) {
     } else {
         // The square passed over lies between the pawn and its start row.
         const int behind = game.EnPassantSquare + (game.EnPassantSquare / 8 == 3 ? -8 : 8);
-        fen += QChar(u'a' + behind % 8);
-        fen += QChar(u'1' + behind / 8);
+        AppendSquareName(fen, behind);
     }
     fen += QStringLiteral(" 0 ") + QString::number(game.MoveRecord.size() / 2 + 1);
     return fen;

@@ -26,12 +26,6 @@ QStringView PieceLetter(TKind kind) {
     }
 }
 
-// Appending in place keeps a replay from making a string for every piece of every line.
-void AppendSquareName(QString &text, const TFields &square) {
-    text += QChar(u'a' + square.Column);
-    text += QChar(u'1' + square.Row);
-}
-
 void AppendMoveNumber(QString &text, qsizetype number) {
     if (number < 10)
         text += u' ';
@@ -41,7 +35,7 @@ void AppendMoveNumber(QString &text, qsizetype number) {
 
 } // namespace
 
-void TGame::RecordMove(TKind kind, int from, int to, bool capture) {
+void TGame::RecordMove(const TMove &move) {
     const bool whiteMoved = SideToMove == Black;
     QString line;
     // One line per full move: in a game from the initial position this is the record's
@@ -61,20 +55,19 @@ void TGame::RecordMove(TKind kind, int from, int to, bool capture) {
     if (!whiteMoved && line.size() < WhiteHalfWidth)
         line.append(QString(WhiteHalfWidth - line.size(), u' '));
 
-    if (IsCastling(kind, from, to)) {
-        line += to > from ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
+    if (move.Castling) {
+        line += move.To > move.From ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
     } else {
-        line += PieceLetter(kind);
-        AppendSquareName(line, *Board->Squares[from]);
-        line += capture ? u'x' : u'-';
-        AppendSquareName(line, *Board->Squares[to]);
+        line += PieceLetter(move.Mover);
+        AppendSquareName(line, move.From);
+        line += move.Capture ? u'x' : u'-';
+        AppendSquareName(line, move.To);
     }
 
-    TRecordEntry entry{from, to};
-    const TPieces *arrived = Board->Squares[to]->Piece;
-    if (kind == Pawn && arrived && arrived->Kind != Pawn) {
-        line += PieceLetter(arrived->Kind);
-        entry.Promotion = PromotionLetter(arrived->Kind);
+    TRecordEntry entry{move.From, move.To};
+    if (move.Promotion) {
+        line += PieceLetter(move.PromotionKind);
+        entry.Promotion = PromotionLetter(move.PromotionKind);
     }
 
     switch (Status()) {

@@ -20,6 +20,7 @@ void TPositionSnapshot::Restore(TGame &game) const {
         if (Pieces[i])
             Pieces[i]->Kind = Kinds[i];
     }
+    game.Board->RefreshBitboards();
     game.SideToMove = SideToMove;
     game.WhiteCastleShort = WhiteCastleShort;
     game.WhiteCastleLong = WhiteCastleLong;

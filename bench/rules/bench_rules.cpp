@@ -17,11 +17,6 @@
 
 namespace {
 
-struct TMove {
-    int From;
-    int To;
-};
-
 // A small fixed-seed generator, so every run replays the same game.
 class TRandom {
 public:
@@ -37,7 +32,7 @@ private:
 
 std::vector<TMove> LegalMoves(TGame &game) {
     std::vector<TMove> moves;
-    VisitLegalMoves(game, [&](const TLegalMove &move) { moves.push_back({move.From, move.To}); });
+    VisitLegalMoves(game, [&](const TMove &move) { moves.push_back(move); });
     return moves;
 }
 
@@ -47,16 +42,8 @@ struct TGameFeatures {
     int Promotions = 0;
 };
 
-bool IsSpecial(const TGame &game, TMove move) {
-    const TPieces *piece = game.Board->Squares[move.From]->Piece;
-    if (piece->Kind == King)
-        return IsCastling(piece->Kind, move.From, move.To);
-    if (piece->Kind != Pawn)
-        return false;
-    const int row = move.To / 8;
-    const bool diagonalOntoEmpty =
-        move.From % 8 != move.To % 8 && !game.Board->Squares[move.To]->Piece;
-    return row == 0 || row == 7 || diagonalOntoEmpty;
+bool IsSpecial(const TMove &move) {
+    return move.Castling || move.EnPassant || move.Promotion;
 }
 
 // Plays `plies` moves chosen at random among the legal ones, taking castling, en passant and
@@ -68,7 +55,7 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
         std::vector<TMove> moves = LegalMoves(game);
         std::vector<TMove> special;
         for (const TMove move : moves) {
-            if (IsSpecial(game, move))
+            if (IsSpecial(move))
                 special.push_back(move);
         }
         // Pawns go forward more often than other pieces, so that promotions happen.
@@ -76,13 +63,8 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
         for (int attempt = 0; attempt < 32 && !played; ++attempt) {
             const std::vector<TMove> &pool = !special.empty() && attempt == 0 ? special : moves;
             const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
-            const TPieces *piece = game.Board->Squares[move.From]->Piece;
-            const bool pawn = piece->Kind == Pawn;
-            const bool castling = IsCastling(piece->Kind, move.From, move.To);
-            const bool enPassant =
-                IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
-            const bool promotion = IsPromotion(piece->Kind, move.To);
-            if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
+            const bool pawn = move.Mover == Pawn;
+            if (!pawn && !move.Castling && attempt < 2 && random.Below(3) != 0)
                 continue;
             const TPositionSnapshot before(game);
             game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]),
@@ -91,9 +73,9 @@ std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatur
                 before.Restore(game); // the game must go on
                 continue;
             }
-            features.Castlings += castling;
-            features.EnPassants += enPassant;
-            features.Promotions += promotion;
+            features.Castlings += move.Castling;
+            features.EnPassants += move.EnPassant;
+            features.Promotions += move.Promotion;
             played = true;
         }
         if (!played)

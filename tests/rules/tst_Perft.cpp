@@ -235,7 +235,7 @@ void TestPerft::legalMovesMatchTrialOfEveryPair() {
         for (int ply = 0; ply < 60; ++ply, ++positions) {
             const std::vector<std::pair<int, int>> expected = TrialOfEveryPair(game);
             std::vector<std::pair<int, int>> visited;
-            VisitLegalMoves(game, [&](const TLegalMove &move) {
+            VisitLegalMoves(game, [&](const TMove &move) {
                 QCOMPARE(move.Mover, game.Board->Squares[move.From]->Piece->Kind);
                 visited.emplace_back(move.From, move.To);
             });

@@ -42,11 +42,11 @@ QStringList RandomGame(QRandomGenerator &random, int maxPlies, bool *enPassant) 
         std::vector<std::pair<int, int>> moves;
         std::vector<std::pair<int, int>> castlings;
         std::vector<std::pair<int, int>> promotions;
-        VisitLegalMoves(game, [&](const TLegalMove &move) {
+        VisitLegalMoves(game, [&](const TMove &move) {
             moves.emplace_back(move.From, move.To);
-            if (IsCastling(move.Mover, move.From, move.To))
+            if (move.Castling)
                 castlings.emplace_back(move.From, move.To);
-            if (move.Promotes())
+            if (move.Promotion)
                 promotions.emplace_back(move.From, move.To);
         });
         if (moves.empty())

@@ -1,0 +1,233 @@
+// The move finder: checkers and pins worked out once per position, then each piece's legal
+// destinations as a few table lookups.
+#include "LegalMoves.h"
+
+namespace {
+
+constexpr TBitboard LastRows = 0xff000000000000ffULL;
+
+int RowOf(int index) {
+    return index / 8;
+}
+
+} // namespace
+
+TBitPosition TBitPosition::Of(const TGame &game) {
+    TBitPosition position;
+    position.Pieces = game.Board->Occupancy();
+    position.SideToMove = game.SideToMove;
+    position.Castling = (game.WhiteCastleShort ? WhiteShortRight : 0) |
+                        (game.WhiteCastleLong ? WhiteLongRight : 0) |
+                        (game.BlackCastleShort ? BlackShortRight : 0) |
+                        (game.BlackCastleLong ? BlackLongRight : 0);
+    position.EnPassantSquare = game.EnPassantSquare;
+    return position;
+}
+
+TBitboard AttackersOf(const TOccupancy &pieces, int square, TColor attacker, TBitboard occupied) {
+    const TBitboard straight = pieces.Kinds[Rook] | pieces.Kinds[Queen];
+    const TBitboard diagonal = pieces.Kinds[Bishop] | pieces.Kinds[Queen];
+    // A pawn attacks the square from where a pawn of the other colour on it would attack.
+    const TBitboard attackers =
+        (AttackTables.Knight[square] & pieces.Kinds[Knight]) |
+        (AttackTables.King[square] & pieces.Kinds[King]) |
+        (AttackTables.Pawn[Opponent(attacker)][square] & pieces.Kinds[Pawn]) |
+        (RookAttacks(square, occupied) & straight) | (BishopAttacks(square, occupied) & diagonal);
+    return attackers & pieces.Colors[attacker];
+}
+
+TMoveFinder::TMoveFinder(const TBitPosition &position)
+    : Position(position), Side(position.SideToMove), Own(position.Pieces.Colors[Side]),
+      Enemy(position.Pieces.Colors[Opponent(Side)]), Occupied(Own | Enemy) {
+    const TOccupancy &pieces = Position.Pieces;
+    const TBitboard kings = pieces.Of(Side, King);
+    // A king is never taken, so no move goes onto the enemy king's square.
+    EnemyKing = pieces.Of(Opponent(Side), King);
+    Evasions = ~EnemyKing;
+    if (!kings)
+        return; // nothing to keep safe: every move that the pieces can make is legal
+    KingSquare = Side == White ? std::countr_zero(kings) : 63 - std::countl_zero(kings);
+    Checkers = AttackersOf(pieces, KingSquare, Opponent(Side), Occupied);
+    if (Checkers) {
+        // Two checkers leave only king moves; one can be taken or blocked.
+        Evasions &= Checkers & (Checkers - 1)
+                        ? 0
+                        : Checkers | AttackTables.Between[KingSquare][FirstSquare(Checkers)];
+    }
+    // A piece is pinned when it alone stands between its king and an enemy slider.
+    const TBitboard snipers =
+        ((RookAttacks(KingSquare, 0) & (pieces.Kinds[Rook] | pieces.Kinds[Queen])) |
+         (BishopAttacks(KingSquare, 0) & (pieces.Kinds[Bishop] | pieces.Kinds[Queen]))) &
+        Enemy;
+    for (TBitboard rest = snipers; rest; rest &= rest - 1) {
+        const TBitboard between = AttackTables.Between[KingSquare][FirstSquare(rest)] & Occupied;
+        if (between && !(between & (between - 1)) && (between & Own))
+            Pinned |= between;
+    }
+}
+
+bool TMoveFinder::SafeForKing(int square) const {
+    // The king does not shield the squares behind it from a line it stands on.
+    return !AttackersOf(Position.Pieces, square, Opponent(Side), Occupied ^ SquareBit(KingSquare));
+}
+
+TBitboard TMoveFinder::KingTargets(int from) const {
+    TBitboard targets = 0;
+    for (TBitboard steps = AttackTables.King[from] & ~Own & ~EnemyKing; steps; steps &= steps - 1) {
+        const int to = FirstSquare(steps);
+        if (SafeForKing(to))
+            targets |= SquareBit(to);
+    }
+    // Castling: the king on its home square with the right, nothing between it and the
+    // corner, which must hold a piece; not out of check, not through or into an attack.
+    const int home = Side == White ? 4 : 60;
+    if (from != home || Checkers)
+        return targets;
+    const std::uint8_t shortRight = Side == White ? WhiteShortRight : BlackShortRight;
+    const std::uint8_t longRight = Side == White ? WhiteLongRight : BlackLongRight;
+    const auto allowed = [&](std::uint8_t right, int corner, int passed, int to) {
+        return (Position.Castling & right) && (Occupied & SquareBit(corner)) &&
+               !(AttackTables.Between[from][corner] & Occupied) && SafeForKing(passed) &&
+               SafeForKing(to);
+    };
+    if (allowed(shortRight, from + 3, from + 1, from + 2))
+        targets |= SquareBit(from + 2);
+    if (allowed(longRight, from - 4, from - 1, from - 2))
+        targets |= SquareBit(from - 2);
+    return targets;
+}
+
+bool TMoveFinder::EnPassantAllowed(int from) const {
+    const int victim = Position.EnPassantSquare;
+    if (victim < 0 || !(Position.Pieces.Kinds[Pawn] & SquareBit(victim)) ||
+        RowOf(victim) != RowOf(from) || (victim - from != 1 && from - victim != 1))
+        return false;
+    const int to = victim + (Side == White ? 8 : -8);
+    if (to < 0 || to > 63 || (Occupied & SquareBit(to)))
+        return false;
+    if (KingSquare < 0)
+        return true;
+    // Both pawns leave the row at once, so a pin along it is seen.
+    const TBitboard occupied = (Occupied ^ SquareBit(from) ^ SquareBit(victim)) | SquareBit(to);
+    return !(AttackersOf(Position.Pieces, KingSquare, Opponent(Side), occupied) &
+             ~SquareBit(victim));
+}
+
+TBitboard TMoveFinder::PawnTargets(int from) const {
+    const int forward = Side == White ? 8 : -8;
+    const int ahead = from + forward;
+    TBitboard targets = 0;
+    if (ahead >= 0 && ahead < 64 && !(Occupied & SquareBit(ahead))) {
+        targets |= SquareBit(ahead);
+        const int startRow = Side == White ? 1 : 6;
+        if (RowOf(from) == startRow && !(Occupied & SquareBit(ahead + forward)))
+            targets |= SquareBit(ahead + forward);
+    }
+    targets |= AttackTables.Pawn[Side][from] & Enemy;
+    return targets;
+}
+
+TBitboard TMoveFinder::TargetsOf(int from, int kind) const {
+    if (kind == King && from == KingSquare)
+        return KingTargets(from);
+    TBitboard targets = 0;
+    switch (kind) {
+    case Pawn:
+        targets = PawnTargets(from);
+        break;
+    case Knight:
+        targets = AttackTables.Knight[from];
+        break;
+    case Bishop:
+        targets = BishopAttacks(from, Occupied);
+        break;
+    case Rook:
+        targets = RookAttacks(from, Occupied);
+        break;
+    case Queen:
+        targets = RookAttacks(from, Occupied) | BishopAttacks(from, Occupied);
+        break;
+    default: // a second king of one colour, which no game reaches: judged like its steps
+        targets = AttackTables.King[from];
+        break;
+    }
+    targets &= ~Own & Evasions;
+    if (Pinned & SquareBit(from))
+        targets &= AttackTables.Line[KingSquare][from];
+    if (kind == Pawn && EnPassantAllowed(from))
+        targets |= SquareBit(Position.EnPassantSquare + (Side == White ? 8 : -8));
+    return targets;
+}
+
+TBitboard TMoveFinder::Targets(int from) const {
+    if (!(Own & SquareBit(from)))
+        return 0;
+    return TargetsOf(from, Position.Pieces.KindAt(from));
+}
+
+TMove TMoveFinder::Describe(int from, int to) const {
+    TMove move;
+    move.From = from;
+    move.To = to;
+    move.Mover = TKind(Position.Pieces.KindAt(from));
+    move.Capture = (Occupied & SquareBit(to)) != 0;
+    if (move.Mover == Pawn) {
+        move.EnPassant = !move.Capture && (from - to) % 8 != 0;
+        move.Capture = move.Capture || move.EnPassant;
+        move.Promotion = (LastRows & SquareBit(to)) != 0;
+    } else if (move.Mover == King) {
+        move.Castling = to - from == 2 || from - to == 2;
+    }
+    return move;
+}
+
+bool TMoveFinder::HasMove() const {
+    for (TBitboard movers = Own; movers; movers &= movers - 1) {
+        if (Targets(FirstSquare(movers)))
+            return true;
+    }
+    return false;
+}
+
+std::uint64_t TMoveFinder::CountMoves() const {
+    std::uint64_t count = 0;
+    const TOccupancy &pieces = Position.Pieces;
+    for (int kind = King; kind <= Pawn; ++kind) {
+        for (TBitboard movers = pieces.Kinds[kind] & Own; movers; movers &= movers - 1) {
+            const TBitboard targets = TargetsOf(FirstSquare(movers), kind);
+            count += std::popcount(targets);
+            if (kind == Pawn)
+                count += 3 * std::popcount(targets & LastRows); // four pieces to become
+        }
+    }
+    return count;
+}
+
+std::uint8_t CastlingRightsAfter(const TOccupancy &pieces, std::uint8_t rights) {
+    const auto holds = [&](int index, TColor color, TKind kind) {
+        return (pieces.Of(color, kind) & SquareBit(index)) != 0;
+    };
+    const TBitboard occupied = pieces.All();
+    if (!(occupied & SquareBit(4)))
+        rights &= ~(WhiteShortRight | WhiteLongRight);
+    if (!holds(0, White, Rook))
+        rights &= ~WhiteLongRight;
+    if (!holds(7, White, Rook))
+        rights &= ~WhiteShortRight;
+    if (!(occupied & SquareBit(60)))
+        rights &= ~(BlackShortRight | BlackLongRight);
+    if (!holds(56, Black, Rook))
+        rights &= ~BlackLongRight;
+    if (!holds(63, Black, Rook))
+        rights &= ~BlackShortRight;
+    return rights;
+}
+
+void PlayOn(TBitPosition &position, const TMove &move, TKind promotion) {
+    MovePieces(position.Pieces, move, position.EnPassantSquare);
+    position.EnPassantSquare = EnPassantAfter(move);
+    if (move.Promotion)
+        position.Pieces.Promote(move.To, promotion);
+    position.Castling = CastlingRightsAfter(position.Pieces, position.Castling);
+    position.SideToMove = Opponent(position.SideToMove);
+}
