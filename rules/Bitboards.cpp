@@ -38,6 +38,8 @@ constexpr TAttackTables BuildTables() {
             tables.Rays[direction][index] = RayFrom(index, RaySteps[direction]);
             tables.King[index] |= StepFrom(index, RaySteps[direction]);
             tables.Knight[index] |= StepFrom(index, KnightJumps[direction]);
+            (direction % 2 ? tables.BishopLines : tables.RookLines)[index] |=
+                tables.Rays[direction][index];
         }
         tables.Pawn[0][index] = StepFrom(index, {-1, 1}) | StepFrom(index, {1, 1});
         tables.Pawn[1][index] = StepFrom(index, {-1, -1}) | StepFrom(index, {1, -1});

@@ -25,6 +25,9 @@ struct TAttackTables {
     std::array<TBitboard, 64> Knight{};
     std::array<TBitboard, 64> King{};
     std::array<std::array<TBitboard, 64>, 2> Pawn{}; // the two forward diagonals, by colour
+    // What a rook and a bishop reach on an empty board.
+    std::array<TBitboard, 64> RookLines{};
+    std::array<TBitboard, 64> BishopLines{};
     // Squares strictly between two squares on one line; empty when they share no line.
     std::array<std::array<TBitboard, 64>, 64> Between{};
     // The whole line through two squares, edge to edge; empty when they share no line.

@@ -24,18 +24,6 @@ TBitPosition TBitPosition::Of(const TGame &game) {
     return position;
 }
 
-TBitboard AttackersOf(const TOccupancy &pieces, int square, TColor attacker, TBitboard occupied) {
-    const TBitboard straight = pieces.Kinds[Rook] | pieces.Kinds[Queen];
-    const TBitboard diagonal = pieces.Kinds[Bishop] | pieces.Kinds[Queen];
-    // A pawn attacks the square from where a pawn of the other colour on it would attack.
-    const TBitboard attackers =
-        (AttackTables.Knight[square] & pieces.Kinds[Knight]) |
-        (AttackTables.King[square] & pieces.Kinds[King]) |
-        (AttackTables.Pawn[Opponent(attacker)][square] & pieces.Kinds[Pawn]) |
-        (RookAttacks(square, occupied) & straight) | (BishopAttacks(square, occupied) & diagonal);
-    return attackers & pieces.Colors[attacker];
-}
-
 TMoveFinder::TMoveFinder(const TBitPosition &position)
     : Position(position), Side(position.SideToMove), Own(position.Pieces.Colors[Side]),
       Enemy(position.Pieces.Colors[Opponent(Side)]), Occupied(Own | Enemy) {
@@ -56,8 +44,8 @@ TMoveFinder::TMoveFinder(const TBitPosition &position)
     }
     // A piece is pinned when it alone stands between its king and an enemy slider.
     const TBitboard snipers =
-        ((RookAttacks(KingSquare, 0) & (pieces.Kinds[Rook] | pieces.Kinds[Queen])) |
-         (BishopAttacks(KingSquare, 0) & (pieces.Kinds[Bishop] | pieces.Kinds[Queen]))) &
+        ((AttackTables.RookLines[KingSquare] & (pieces.Kinds[Rook] | pieces.Kinds[Queen])) |
+         (AttackTables.BishopLines[KingSquare] & (pieces.Kinds[Bishop] | pieces.Kinds[Queen]))) &
         Enemy;
     for (TBitboard rest = snipers; rest; rest &= rest - 1) {
         const TBitboard between = AttackTables.Between[KingSquare][FirstSquare(rest)] & Occupied;
@@ -182,11 +170,13 @@ TMove TMoveFinder::Describe(int from, int to) const {
 }
 
 bool TMoveFinder::HasMove() const {
-    for (TBitboard movers = Own; movers; movers &= movers - 1) {
+    const TBitboard king = KingSquare < 0 ? 0 : SquareBit(KingSquare);
+    // With two checkers only the king can move.
+    for (TBitboard movers = Evasions ? Own & ~king : 0; movers; movers &= movers - 1) {
         if (Targets(FirstSquare(movers)))
             return true;
     }
-    return false;
+    return king && KingTargets(KingSquare);
 }
 
 std::uint64_t TMoveFinder::CountMoves() const {
@@ -204,22 +194,18 @@ std::uint64_t TMoveFinder::CountMoves() const {
 }
 
 std::uint8_t CastlingRightsAfter(const TOccupancy &pieces, std::uint8_t rights) {
-    const auto holds = [&](int index, TColor color, TKind kind) {
-        return (pieces.Of(color, kind) & SquareBit(index)) != 0;
-    };
-    const TBitboard occupied = pieces.All();
-    if (!(occupied & SquareBit(4)))
-        rights &= ~(WhiteShortRight | WhiteLongRight);
-    if (!holds(0, White, Rook))
-        rights &= ~WhiteLongRight;
-    if (!holds(7, White, Rook))
-        rights &= ~WhiteShortRight;
-    if (!(occupied & SquareBit(60)))
-        rights &= ~(BlackShortRight | BlackLongRight);
-    if (!holds(56, Black, Rook))
-        rights &= ~BlackLongRight;
-    if (!holds(63, Black, Rook))
-        rights &= ~BlackShortRight;
+    for (const TColor color : {White, Black}) {
+        const int home = color == White ? 0 : 56;
+        const std::uint8_t shortRight = color == White ? WhiteShortRight : BlackShortRight;
+        const std::uint8_t longRight = color == White ? WhiteLongRight : BlackLongRight;
+        const TBitboard rooks = pieces.Of(color, Rook);
+        if (!(pieces.All() & SquareBit(home + 4)))
+            rights &= ~(shortRight | longRight);
+        if (!(rooks & SquareBit(home)))
+            rights &= ~longRight;
+        if (!(rooks & SquareBit(home + 7)))
+            rights &= ~shortRight;
+    }
     return rights;
 }
 

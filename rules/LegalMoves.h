@@ -30,7 +30,22 @@ struct TBitPosition {
 
 // The pieces of `attacker` that attack the square, with `occupied` blocking the lines. The
 // square's own piece plays no part.
-TBitboard AttackersOf(const TOccupancy &pieces, int square, TColor attacker, TBitboard occupied);
+inline TBitboard AttackersOf(const TOccupancy &pieces, int square, TColor attacker,
+                             TBitboard occupied) {
+    const TBitboard own = pieces.Colors[attacker];
+    // A pawn attacks the square from where a pawn of the other colour on it would attack.
+    TBitboard attackers = (AttackTables.Knight[square] & pieces.Kinds[Knight]) |
+                          (AttackTables.King[square] & pieces.Kinds[King]) |
+                          (AttackTables.Pawn[Opponent(attacker)][square] & pieces.Kinds[Pawn]);
+    // The rays are walked only when a slider stands on one of the square's lines at all.
+    const TBitboard straight = (pieces.Kinds[Rook] | pieces.Kinds[Queen]) & own;
+    if (straight & AttackTables.RookLines[square])
+        attackers |= RookAttacks(square, occupied) & straight;
+    const TBitboard diagonal = (pieces.Kinds[Bishop] | pieces.Kinds[Queen]) & own;
+    if (diagonal & AttackTables.BishopLines[square])
+        attackers |= BishopAttacks(square, occupied) & diagonal;
+    return attackers & own;
+}
 
 class TMoveFinder {
 public:
@@ -44,6 +59,7 @@ public:
     // The value of a legal move.
     TMove Describe(int from, int to) const;
     bool InCheck() const { return Checkers != 0; }
+    // Looks at the other pieces before the king, whose steps cost an attack test each.
     bool HasMove() const;
     // The number of legal moves, a pawn move to the last row once per promotion piece.
     std::uint64_t CountMoves() const;

@@ -8,6 +8,8 @@ namespace {
 
 // Black's half of a line starts in this column (1-based: the white half is padded to 13).
 constexpr qsizetype WhiteHalfWidth = 13;
+// Room for both halves of the longest line, so Black's half is written without a new string.
+constexpr qsizetype LineCapacity = 32;
 
 QStringView PieceLetter(TKind kind) {
     switch (kind) {
@@ -29,31 +31,65 @@ QStringView PieceLetter(TKind kind) {
 void AppendMoveNumber(QString &text, qsizetype number) {
     if (number < 10)
         text += u' ';
-    text += QString::number(number);
+    const qsizetype first = text.size();
+    do {
+        text.insert(first, QChar(char16_t(u'0' + number % 10)));
+        number /= 10;
+    } while (number > 0);
     text += QLatin1StringView(". ");
+}
+
+QString MessageOf(TGameStatus status) {
+    switch (status) {
+    case TGameStatus::Mate:
+        return QStringLiteral(u"Мат!");
+    case TGameStatus::Stalemate:
+        return QStringLiteral(u"Пат!");
+    case TGameStatus::Check:
+        return QStringLiteral(u"Шах!");
+    case TGameStatus::None:
+        break;
+    }
+    return {};
+}
+
+QChar MarkOf(TGameStatus status) {
+    switch (status) {
+    case TGameStatus::Mate:
+        return u'x'; // mate shares the capture sign
+    case TGameStatus::Stalemate:
+        return u'=';
+    case TGameStatus::Check:
+        return u'+';
+    case TGameStatus::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace
 
 void TGame::RecordMove(const TMove &move) {
     const bool whiteMoved = SideToMove == Black;
-    QString line;
-    // One line per full move: in a game from the initial position this is the record's
-    // length halved plus one, and it stays right in a game set up with Black to move.
-    if (whiteMoved) {
-        line.reserve(2 * WhiteHalfWidth);
-        AppendMoveNumber(line, Notation.size() + 1);
-    } else if (Notation.isEmpty()) {
-        // A game set up with Black to move has no white half to continue.
-        line.reserve(2 * WhiteHalfWidth);
-        AppendMoveNumber(line, 1);
-        line += QLatin1StringView("...");
-    } else {
-        line = Notation.constLast();
-        line.reserve(2 * WhiteHalfWidth + line.size());
+    const TGameStatus status = Status();
+    // The message comes first, before the notation changes.
+    ShowGameMessage(MessageOf(status));
+
+    // The line is written where it stays, so a replay makes one string per full move. One line
+    // per full move: in a game from the initial position this is the record's length halved
+    // plus one, and it stays right in a game set up with Black to move.
+    const bool newLine = whiteMoved || Notation.isEmpty();
+    if (newLine) {
+        const qsizetype number = Notation.size() + 1;
+        Notation.append(QString());
+        Notation.last().reserve(LineCapacity);
+        AppendMoveNumber(Notation.last(), number);
+        if (!whiteMoved) // a game set up with Black to move has no white half to continue
+            Notation.last() += QLatin1StringView("...");
     }
-    if (!whiteMoved && line.size() < WhiteHalfWidth)
-        line.append(QString(WhiteHalfWidth - line.size(), u' '));
+    QString &line = Notation.last();
+    while (!whiteMoved && line.size() < WhiteHalfWidth)
+        line += u' ';
 
     if (move.Castling) {
         line += move.To > move.From ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
@@ -63,35 +99,13 @@ void TGame::RecordMove(const TMove &move) {
         line += move.Capture ? u'x' : u'-';
         AppendSquareName(line, move.To);
     }
-
     TRecordEntry entry{move.From, move.To};
     if (move.Promotion) {
         line += PieceLetter(move.PromotionKind);
         entry.Promotion = PromotionLetter(move.PromotionKind);
     }
-
-    switch (Status()) {
-    case TGameStatus::Mate:
-        line += u'x'; // mate shares the capture sign
-        ShowGameMessage(QStringLiteral(u"Мат!"));
-        break;
-    case TGameStatus::Stalemate:
-        line += u'=';
-        ShowGameMessage(QStringLiteral(u"Пат!"));
-        break;
-    case TGameStatus::Check:
-        line += u'+';
-        ShowGameMessage(QStringLiteral(u"Шах!"));
-        break;
-    case TGameStatus::None:
-        ShowGameMessage(QString());
-        break;
-    }
-
-    if (whiteMoved || Notation.isEmpty())
-        Notation.append(line);
-    else
-        Notation.last() = line;
+    if (status != TGameStatus::None)
+        line += MarkOf(status);
 
     MoveRecord.append(entry.Text());
 }
