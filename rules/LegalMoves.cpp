@@ -180,14 +180,56 @@ bool TMoveFinder::HasMove() const {
 }
 
 std::uint64_t TMoveFinder::CountMoves() const {
-    std::uint64_t count = 0;
+    std::uint64_t count = KingSquare < 0 ? 0 : CountSquares(KingTargets(KingSquare));
+    if (!Evasions)
+        return count; // two checkers: only the king moves
     const TOccupancy &pieces = Position.Pieces;
-    for (int kind = King; kind <= Pawn; ++kind) {
-        for (TBitboard movers = pieces.Kinds[kind] & Own; movers; movers &= movers - 1) {
-            const TBitboard targets = TargetsOf(FirstSquare(movers), kind);
-            count += std::popcount(targets);
-            if (kind == Pawn)
-                count += 3 * std::popcount(targets & LastRows); // four pieces to become
+    const TBitboard allowed = ~Own & Evasions;
+    // A pinned piece keeps to the line through its king.
+    const auto reach = [&](int from, TBitboard targets) {
+        if (Pinned & SquareBit(from))
+            targets &= AttackTables.Line[KingSquare][from];
+        return CountSquares(targets & allowed);
+    };
+    for (TBitboard set = pieces.Kinds[Knight] & Own & ~Pinned; set; set &= set - 1)
+        count += CountSquares(AttackTables.Knight[FirstSquare(set)] & allowed);
+    for (TBitboard set = (pieces.Kinds[Bishop] | pieces.Kinds[Queen]) & Own; set; set &= set - 1)
+        count += reach(FirstSquare(set), BishopAttacks(FirstSquare(set), Occupied));
+    for (TBitboard set = (pieces.Kinds[Rook] | pieces.Kinds[Queen]) & Own; set; set &= set - 1)
+        count += reach(FirstSquare(set), RookAttacks(FirstSquare(set), Occupied));
+    for (TBitboard set = pieces.Kinds[King] & Own & ~SquareBit(KingSquare); set; set &= set - 1)
+        count += CountSquares(TargetsOf(FirstSquare(set), King)); // a second king, never in play
+
+    // Pawns that are not pinned, all at once; a pinned pawn and en passant one by one.
+    const TBitboard pawns = pieces.Kinds[Pawn] & Own;
+    const TBitboard free = pawns & ~Pinned;
+    const TBitboard empty = ~Occupied;
+    constexpr TBitboard NotColumnA = 0xfefefefefefefefeULL;
+    constexpr TBitboard NotColumnH = 0x7f7f7f7f7f7f7f7fULL;
+    // Each promotion square counts once per piece to become.
+    const auto counted = [](TBitboard targets) {
+        return CountSquares(targets) + 3 * CountSquares(targets & LastRows);
+    };
+    // Two pawns may take on one square, so the captures are counted by direction.
+    if (Side == White) {
+        const TBitboard single = (free << 8) & empty;
+        const TBitboard pushes = single | (((single & 0x0000000000ff0000ULL) << 8) & empty);
+        count += counted(pushes & Evasions) +
+                 counted(((free & NotColumnA) << 7) & Enemy & Evasions) +
+                 counted(((free & NotColumnH) << 9) & Enemy & Evasions);
+    } else {
+        const TBitboard single = (free >> 8) & empty;
+        const TBitboard pushes = single | (((single & 0x0000ff0000000000ULL) >> 8) & empty);
+        count += counted(pushes & Evasions) +
+                 counted(((free & NotColumnH) >> 7) & Enemy & Evasions) +
+                 counted(((free & NotColumnA) >> 9) & Enemy & Evasions);
+    }
+    for (TBitboard set = pawns & Pinned; set; set &= set - 1)
+        count += counted(TargetsOf(FirstSquare(set), Pawn));
+    if (Position.EnPassantSquare >= 0) {
+        for (TBitboard set = free; set; set &= set - 1) {
+            if (EnPassantAllowed(FirstSquare(set)))
+                ++count;
         }
     }
     return count;
