@@ -31,7 +31,6 @@ TBoard::~TBoard() = default;
 
 void TBoard::SetUpPieces() {
     Clear();
-    OwnedPieces.reserve(32);
     for (int column = 0; column < 8; ++column) {
         PutPiece(column, White, BackRank[column]);
         PutPiece(8 + column, White, Pawn);
@@ -86,7 +85,7 @@ void TBoard::TakePiecesOf(TBoard &other) {
 TPieces *TBoard::PutPiece(int index, TColor color, TKind kind) {
     if (index < 0 || index > 63 || color > Black || kind > Pawn)
         return nullptr;
-    TPieces *piece = OwnedPieces.emplace_back(std::make_unique<TPieces>(color, kind)).get();
+    TPieces *piece = &OwnedPieces.emplace_back(color, kind);
     SetPiece(index, piece);
     return piece;
 }
@@ -152,8 +151,8 @@ QString SquareName(int index) {
 }
 
 void AppendSquareName(QString &text, int index) {
-    text += QChar(u'a' + index % 8);
-    text += QChar(u'1' + index / 8);
+    const char16_t name[] = {char16_t(u'a' + index % 8), char16_t(u'1' + index / 8)};
+    text.append(QStringView(name, 2));
 }
 
 int SquareIndex(QStringView name) {

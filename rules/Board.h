@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -148,8 +149,9 @@ private:
     void SetPiece(int index, TPieces *piece);
 
     // Every piece made for this board; squares only point into it. Captured pieces are
-    // released at the next set-up or with the board.
-    std::vector<std::unique_ptr<TPieces>> OwnedPieces;
+    // released at the next set-up or with the board. A deque keeps every piece where it was
+    // made as more are added, and a set-up reuses its storage.
+    std::deque<TPieces> OwnedPieces;
     TOccupancy Bits;
 };
 

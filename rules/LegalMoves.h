@@ -26,6 +26,7 @@ struct TBitPosition {
     int EnPassantSquare = -1;  // as TGame keeps it: the pawn that has just advanced two rows
 
     static TBitPosition Of(const TGame &game);
+    bool operator==(const TBitPosition &) const = default;
 };
 
 // The pieces of `attacker` that attack the square, with `occupied` blocking the lines. The

@@ -2,6 +2,7 @@
 #include "Board.h"
 #include "Record.h"
 
+#include <array>
 #include <cstdlib>
 
 namespace {
@@ -28,15 +29,41 @@ QStringView PieceLetter(TKind kind) {
     }
 }
 
-void AppendMoveNumber(QString &text, qsizetype number) {
+// A few characters gathered on the stack and added to a line in one step: a replay writes
+// thousands of lines, and each single-character append is a call into Qt of its own.
+class TLinePiece {
+public:
+    void Add(char16_t ch) { Chars[Size++] = ch; }
+    void Add(QStringView text) {
+        for (const QChar ch : text)
+            Add(ch.unicode());
+    }
+    void AddSquare(int index) {
+        Add(char16_t(u'a' + index % 8));
+        Add(char16_t(u'1' + index / 8));
+    }
+    void AddNumber(qsizetype number) {
+        char16_t digits[20];
+        int count = 0;
+        do {
+            digits[count++] = char16_t(u'0' + number % 10);
+            number /= 10;
+        } while (number > 0);
+        while (count > 0)
+            Add(digits[--count]);
+    }
+    QStringView View() const { return QStringView(Chars.data(), Size); }
+
+private:
+    std::array<char16_t, 64> Chars{};
+    qsizetype Size = 0;
+};
+
+void AddMoveNumber(TLinePiece &text, qsizetype number) {
     if (number < 10)
-        text += u' ';
-    const qsizetype first = text.size();
-    do {
-        text.insert(first, QChar(char16_t(u'0' + number % 10)));
-        number /= 10;
-    } while (number > 0);
-    text += QLatin1StringView(". ");
+        text.Add(u' ');
+    text.AddNumber(number);
+    text.Add(u". ");
 }
 
 QString MessageOf(TGameStatus status) {
@@ -79,33 +106,35 @@ void TGame::RecordMove(const TMove &move) {
     // per full move: in a game from the initial position this is the record's length halved
     // plus one, and it stays right in a game set up with Black to move.
     const bool newLine = whiteMoved || Notation.isEmpty();
+    TLinePiece piece;
     if (newLine) {
-        const qsizetype number = Notation.size() + 1;
+        AddMoveNumber(piece, Notation.size() + 1);
+        if (!whiteMoved) // a game set up with Black to move has no white half to continue
+            piece.Add(u"...");
         Notation.append(QString());
         Notation.last().reserve(LineCapacity);
-        AppendMoveNumber(Notation.last(), number);
-        if (!whiteMoved) // a game set up with Black to move has no white half to continue
-            Notation.last() += QLatin1StringView("...");
     }
     QString &line = Notation.last();
-    while (!whiteMoved && line.size() < WhiteHalfWidth)
-        line += u' ';
+    for (qsizetype column = line.size() + piece.View().size();
+         !whiteMoved && column < WhiteHalfWidth; ++column)
+        piece.Add(u' ');
 
     if (move.Castling) {
-        line += move.To > move.From ? QLatin1StringView("0-0   ") : QLatin1StringView("0-0-0 ");
+        piece.Add(move.To > move.From ? u"0-0   " : u"0-0-0 ");
     } else {
-        line += PieceLetter(move.Mover);
-        AppendSquareName(line, move.From);
-        line += move.Capture ? u'x' : u'-';
-        AppendSquareName(line, move.To);
+        piece.Add(PieceLetter(move.Mover));
+        piece.AddSquare(move.From);
+        piece.Add(move.Capture ? u'x' : u'-');
+        piece.AddSquare(move.To);
     }
     TRecordEntry entry{move.From, move.To};
     if (move.Promotion) {
-        line += PieceLetter(move.PromotionKind);
+        piece.Add(PieceLetter(move.PromotionKind));
         entry.Promotion = PromotionLetter(move.PromotionKind);
     }
     if (status != TGameStatus::None)
-        line += MarkOf(status);
+        piece.Add(MarkOf(status).unicode());
+    line += piece.View();
 
     MoveRecord.append(entry.Text());
 }
