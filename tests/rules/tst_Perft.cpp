@@ -83,14 +83,17 @@ void TestPerft::perft_data() {
     const struct {
         const char *name;
         QString fen;
-        std::array<quint64, 3> counts;
+        std::array<quint64, 4> counts;
     } positions[] = {
-        {"initial", Initial, {20, 400, 8902}},        {"kiwipete", Kiwipete, {48, 2039, 97862}},
-        {"position 3", Position3, {14, 191, 2812}},   {"position 4", Position4, {6, 264, 9467}},
-        {"position 5", Position5, {44, 1486, 62379}}, {"position 6", Position6, {46, 2079, 89890}},
+        {"initial", Initial, {20, 400, 8902, 197281}},
+        {"kiwipete", Kiwipete, {48, 2039, 97862, 4085603}},
+        {"position 3", Position3, {14, 191, 2812, 43238}},
+        {"position 4", Position4, {6, 264, 9467, 422333}},
+        {"position 5", Position5, {44, 1486, 62379, 2103487}},
+        {"position 6", Position6, {46, 2079, 89890, 3894594}},
     };
     for (const auto &position : positions) {
-        for (int depth = 1; depth <= 3; ++depth) {
+        for (int depth = 1; depth <= 4; ++depth) {
             QTest::addRow("%s, depth %d", position.name, depth)
                 << position.fen << depth << position.counts[depth - 1];
         }
@@ -259,7 +262,16 @@ void TestPerft::legalMovesMatchTrialOfEveryPair() {
                     std::tie(from, to) = std::pair{f, t};
             }
             const QChar letter = PromotionLetter(PromotionKinds[random.bounded(4)]);
+            const TBitPosition before = TBitPosition::Of(game);
+            const std::optional<TMove> judged = game.JudgeMove(from, to);
+            QVERIFY(judged);
             QVERIFY(game.TryMove(from, to, letter, true));
+            // The board's bitboards follow its squares, and the search, which plays on
+            // bitboards alone, ends where the game does.
+            QVERIFY2(game.Board->BitboardsAgree(), qPrintable(where));
+            TBitPosition played = before;
+            PlayOn(played, *judged, judged->Promotion ? KindOfPromotionLetter(letter) : Pawn);
+            QVERIFY2(played == TBitPosition::Of(game), qPrintable(where));
         }
     }
     QVERIFY(positions > 300);
