@@ -31,7 +31,6 @@ TBoard::~TBoard() = default;
 
 void TBoard::SetUpPieces() {
     Clear();
-    OwnedPieces.reserve(32);
     for (int column = 0; column < 8; ++column) {
         PutPiece(column, White, BackRank[column]);
         PutPiece(8 + column, White, Pawn);
@@ -71,12 +70,14 @@ int TBoard::CountOnLine(int column1, int row1, int column2, int row2) const {
 void TBoard::Clear() {
     for (auto &square : Squares)
         square->Piece = nullptr;
+    Bits = {};
     OwnedPieces.clear();
 }
 
 void TBoard::TakePiecesOf(TBoard &other) {
     for (std::size_t i = 0; i < Squares.size(); ++i)
         Squares[i]->Piece = std::exchange(other.Squares[i]->Piece, nullptr);
+    Bits = std::exchange(other.Bits, {});
     OwnedPieces = std::move(other.OwnedPieces);
     other.OwnedPieces.clear();
 }
@@ -84,9 +85,80 @@ void TBoard::TakePiecesOf(TBoard &other) {
 TPieces *TBoard::PutPiece(int index, TColor color, TKind kind) {
     if (index < 0 || index > 63 || color > Black || kind > Pawn)
         return nullptr;
-    TPieces *piece = OwnedPieces.emplace_back(std::make_unique<TPieces>(color, kind)).get();
-    Squares[index]->Piece = piece;
+    TPieces *piece = &OwnedPieces.emplace_back(color, kind);
+    SetPiece(index, piece);
     return piece;
+}
+
+// ---- Occupancy bitboards beside the squares ----
+
+void TBoard::SetPiece(int index, TPieces *piece) {
+    TPieces *&slot = Squares[index]->Piece;
+    if (slot)
+        Bits.Toggle(index, slot->Color, slot->Kind);
+    slot = piece;
+    if (piece)
+        Bits.Toggle(index, piece->Color, piece->Kind);
+}
+
+void TBoard::MovePiece(int from, int to) {
+    TPieces *const piece = Squares[from]->Piece;
+    SetPiece(to, piece);
+    SetPiece(from, nullptr);
+}
+
+void TBoard::RemovePiece(int index) {
+    SetPiece(index, nullptr);
+}
+
+void TBoard::Promote(int index, TKind kind) {
+    TPieces *const piece = Squares[index]->Piece;
+    if (!piece)
+        return;
+    SetPiece(index, nullptr);
+    piece->Kind = kind;
+    SetPiece(index, piece);
+}
+
+void TBoard::RefreshBitboards() {
+    Bits = {};
+    for (int i = 0; i < 64; ++i) {
+        if (const TPieces *piece = Squares[i]->Piece)
+            Bits.Toggle(i, piece->Color, piece->Kind);
+    }
+}
+
+bool TBoard::BitboardsAgree() const {
+    TOccupancy fromSquares;
+    for (int i = 0; i < 64; ++i) {
+        if (const TPieces *piece = Squares[i]->Piece)
+            fromSquares.Toggle(i, piece->Color, piece->Kind);
+    }
+    return fromSquares == Bits;
+}
+
+int TBoard::KingSquare(TColor color) const {
+    const TBitboard kings = Bits.Of(color, King);
+    if (!kings)
+        return -1;
+    return color == White ? std::countr_zero(kings) : 63 - std::countl_zero(kings);
+}
+
+QString SquareName(int index) {
+    QString name;
+    AppendSquareName(name, index);
+    return name;
+}
+
+void AppendSquareName(QString &text, int index) {
+    const char16_t name[] = {char16_t(u'a' + index % 8), char16_t(u'1' + index / 8)};
+    text.append(QStringView(name, 2));
+}
+
+int SquareIndex(QStringView name) {
+    if (name.size() != 2 || name[0] < u'a' || name[0] > u'h' || name[1] < u'1' || name[1] > u'8')
+        return -1;
+    return (name[1].unicode() - u'1') * 8 + (name[0].unicode() - u'a');
 }
 
 TGame::TGame() : Board(std::make_unique<TBoard>()) {

@@ -3,13 +3,17 @@
 // the fields directly. Everything here links Qt Core only.
 #pragma once
 
+#include "Bitboards.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Colours and piece kinds keep their byte values (the pictures, FEN's letters and the promotion
@@ -46,6 +50,29 @@ inline constexpr bool IsPromotion(TKind mover, int to) {
 
 // What the position means for the side to move.
 enum class TGameStatus : std::uint8_t { None, Check, Mate, Stalemate };
+
+// ---- One move and square names ----
+
+// A move as the rules judge it: JudgeMove fills it, TryMove plays it, the legal-move visit hands
+// it out, and the notation and SAN read its flags.
+struct TMove {
+    int From = 0;
+    int To = 0;
+    TKind Mover = Pawn;         // the kind on the origin before the move
+    TKind PromotionKind = Pawn; // what the pawn became; Pawn until the move is played
+    bool Capture = false;       // takes a piece, en passant included
+    bool EnPassant = false;
+    bool Castling = false;
+    bool Promotion = false; // a pawn reaching its last row
+
+    bool operator==(const TMove &) const = default;
+};
+
+// "a1" for 0 up to "h8" for 63.
+QString SquareName(int index);
+void AppendSquareName(QString &text, int index);
+// The index a square name stands for ("e4" -> 28); -1 for anything else.
+int SquareIndex(QStringView name);
 
 class TPieces {
 public:
@@ -96,12 +123,34 @@ public:
     // The squares themselves stay, so pointers to them remain good.
     void TakePiecesOf(TBoard &other);
 
+    // ---- Occupancy bitboards beside the squares ----
+    // The squares stay the model everyone reads; beside them the board keeps which squares
+    // each colour and kind occupies, for the move search. Every change of a square goes
+    // through the operations here (and PutPiece, Clear, SetUpPieces, TakePiecesOf), which
+    // keep both in step. Code that writes a square's Piece or a piece's Kind by hand calls
+    // RefreshBitboards afterwards.
+    const TOccupancy &Occupancy() const { return Bits; }
+    // The piece on `from` goes to `to`; whatever stood there leaves the board.
+    void MovePiece(int from, int to);
+    void RemovePiece(int index);
+    // The piece on the square takes the kind in place (a promotion); an empty square stays so.
+    void Promote(int index, TKind kind);
+    void RefreshBitboards();
+    // Do the bitboards describe exactly the pieces on the squares?
+    bool BitboardsAgree() const;
+    // The square of the king of this colour (the lowest for White, the highest for Black, as
+    // a search from its own side finds it); -1 when it has none.
+    int KingSquare(TColor color) const;
+
 private:
+    // The one place that writes a square's piece.
+    void SetPiece(int index, TPieces *piece);
+
     // Every piece made for this board; squares only point into it. Captured pieces are
-    // released at the next set-up or with the board.
-    std::vector<std::unique_ptr<TPieces>> OwnedPieces;
-    // Where IsKingAttacked last found each king; only a hint, checked before use.
-    mutable std::array<int, 2> KingSquareHint{4, 60};
+    // released at the next set-up or with the board. A deque keeps every piece where it was
+    // made as more are added, and a set-up reuses its storage.
+    std::deque<TPieces> OwnedPieces;
+    TOccupancy Bits;
 };
 
 // The game's state beside its board, each field at its value when a game starts. It is the
@@ -144,12 +193,15 @@ public:
     // Tests (apply = false) or plays (apply = true) a move of the side to move. A refused move
     // is silent and changes nothing.
     bool TryMove(int from, int to, QChar promotion, bool apply);
+    // The legal move of the side to move from one square to another, or nothing; the game is
+    // not changed. The one judge of moves: TryMove and the legal-move visit ask it.
+    std::optional<TMove> JudgeMove(int from, int to) const;
     // Meaningful for the side to move only: every caller passes SideToMove.
     bool HasNoLegalMove(TColor color);
     // Check, mate or stalemate of the side to move: the one place that works it out.
     TGameStatus Status();
     // Notation, game message and record entry of the move TryMove has just played.
-    void RecordMove(TKind kind, int from, int to, bool capture);
+    void RecordMove(const TMove &move);
     void ShowGameMessage(const QString &text);
     TKind AskPromotion(TColor color);
 

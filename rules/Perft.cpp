@@ -3,33 +3,27 @@
 #include "Board.h"
 #include "LegalMoves.h"
 #include "Record.h"
-#include "Snapshot.h"
 
 namespace {
 
-quint64 Count(TGame &game, int depth) {
-    if (depth <= 0)
-        return 1;
+// Counts on bitboards alone: the game itself, its lists and its hooks are never touched.
+quint64 Count(const TBitPosition &position, int depth) {
+    const TMoveFinder finder(position);
+    // Leaves are counted without being played.
+    if (depth == 1)
+        return finder.CountMoves();
     quint64 total = 0;
-    if (depth == 1) {
-        // Leaves are counted by testing alone: nothing is played, so nothing is restored.
-        VisitLegalMoves(game, [&](const TLegalMove &move) {
-            total += move.Promotes() ? PromotionKinds.size() : 1;
-        });
-        return total;
-    }
-    const TPositionSnapshot snapshot(game);
-    VisitLegalMoves(game, [&](const TLegalMove &move) {
-        if (!move.Promotes()) {
-            game.TryMove(move.From, move.To, NoPromotion, true);
-            total += Count(game, depth - 1);
-            snapshot.Restore(game);
+    ForEachLegalMove(finder, [&](const TMove &move) {
+        if (!move.Promotion) {
+            TBitPosition next = position;
+            PlayOn(next, move, Pawn);
+            total += Count(next, depth - 1);
             return;
         }
         for (const TKind kind : PromotionKinds) {
-            game.TryMove(move.From, move.To, PromotionLetter(kind), true);
-            total += Count(game, depth - 1);
-            snapshot.Restore(game);
+            TBitPosition next = position;
+            PlayOn(next, move, kind);
+            total += Count(next, depth - 1);
         }
     });
     return total;
@@ -38,29 +32,32 @@ quint64 Count(TGame &game, int depth) {
 } // namespace
 
 quint64 Perft(TGame &game, int depth) {
-    const THooksOff hooksOff(game);
-    return Count(game, depth);
+    if (depth <= 0)
+        return 1;
+    return Count(TBitPosition::Of(game), depth);
 }
 
 std::vector<TPerftBranch> PerftDivide(TGame &game, int depth) {
-    const THooksOff hooksOff(game);
     std::vector<TPerftBranch> branches;
     if (depth < 1)
         return branches;
-    const TPositionSnapshot snapshot(game);
-    VisitLegalMoves(game, [&](const TLegalMove &move) {
-        if (!move.Promotes()) {
-            game.TryMove(move.From, move.To, NoPromotion, true);
-            branches.push_back({TRecordEntry{move.From, move.To}.Text(), Count(game, depth - 1)});
-            snapshot.Restore(game);
+    const TBitPosition position = TBitPosition::Of(game);
+    const auto branch = [&](const TMove &move, TKind kind) {
+        if (depth == 1)
+            return quint64(1);
+        TBitPosition next = position;
+        PlayOn(next, move, kind);
+        return Count(next, depth - 1);
+    };
+    ForEachLegalMove(TMoveFinder(position), [&](const TMove &move) {
+        if (!move.Promotion) {
+            branches.push_back({TRecordEntry{move.From, move.To}.Text(), branch(move, Pawn)});
             return;
         }
         for (const TKind kind : PromotionKinds) {
             const QChar letter = PromotionLetter(kind);
-            game.TryMove(move.From, move.To, letter, true);
             branches.push_back(
-                {TRecordEntry{move.From, move.To, letter}.Text(), Count(game, depth - 1)});
-            snapshot.Restore(game);
+                {TRecordEntry{move.From, move.To, letter}.Text(), branch(move, kind)});
         }
     });
     return branches;

@@ -22,16 +22,11 @@ const TPieces *PieceAt(const TGame &game, int index) {
     return game.Board->Squares[index]->Piece;
 }
 
-bool PromotesOn(const TGame &game, int from, int to) {
-    const TPieces *piece = PieceAt(game, from);
-    return piece && IsPromotion(piece->Kind, to);
-}
-
 // Other pieces of the mover's kind and colour that could go to the same square.
 std::vector<int> Rivals(TGame &game, int from, int to) {
     const TKind kind = PieceAt(game, from)->Kind;
     std::vector<int> rivals;
-    VisitLegalMoves(game, [&](const TLegalMove &move) {
+    VisitLegalMoves(game, [&](const TMove &move) {
         if (move.To == to && move.From != from && move.Mover == kind)
             rivals.push_back(move.From);
     });
@@ -109,25 +104,21 @@ std::optional<TParsedSan> ParseSan(QString text) {
 
 } // namespace
 
-QString SquareName(int index) {
-    return QString(QChar(u'a' + ColumnOf(index))) + QChar(u'1' + RowOf(index));
-}
-
 QString SanOfMove(TGame &game, int from, int to, TKind promotedKind) {
-    const TPieces *mover = PieceAt(game, from);
-    if (IsCastling(mover->Kind, from, to))
+    const std::optional<TMove> move = game.JudgeMove(from, to);
+    if (!move)
+        return {};
+    if (move->Castling)
         return to > from ? QStringLiteral("O-O") : QStringLiteral("O-O-O");
-    const bool capture =
-        PieceAt(game, to) || (mover->Kind == Pawn && ColumnOf(from) != ColumnOf(to));
     QString san;
-    if (mover->Kind == Pawn)
-        san = capture ? SquareName(from).left(1) : QString();
+    if (move->Mover == Pawn)
+        san = move->Capture ? SquareName(from).left(1) : QString();
     else
-        san = SanPieceLetters[mover->Kind] + Disambiguation(game, from, to);
-    if (capture)
+        san = SanPieceLetters[move->Mover] + Disambiguation(game, from, to);
+    if (move->Capture)
         san += u'x';
     san += SquareName(to);
-    if (PromotesOn(game, from, to))
+    if (move->Promotion)
         san += u'=' + SanPieceLetters[promotedKind];
     return san;
 }
@@ -161,7 +152,7 @@ std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString 
         return TRecordEntry{from, to, NoPromotion};
     }
     std::vector<int> candidates;
-    VisitLegalMoves(game, [&](const TLegalMove &move) {
+    VisitLegalMoves(game, [&](const TMove &move) {
         if (move.To == parsed->To && (parsed->Kind < 0 || move.Mover == parsed->Kind) &&
             (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(move.From)) &&
             (parsed->FromRow < 0 || parsed->FromRow == RowOf(move.From)))
@@ -173,7 +164,7 @@ std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString 
         return fail(QStringLiteral("ambiguous move"));
     const int from = candidates.front();
     QChar letter = NoPromotion;
-    if (PromotesOn(game, from, parsed->To)) {
+    if (IsPromotion(PieceAt(game, from)->Kind, parsed->To)) {
         if (parsed->PromotedKind < 0)
             return fail(QStringLiteral("promotion piece missing"));
         letter = PromotionLetter(TKind(parsed->PromotedKind));

@@ -12,7 +12,7 @@
 class TGame;
 
 // The SAN of a legal move of the side to move, without its check or mate mark: "Nbd7",
-// "exd6", "O-O-O", "e8=Q". The position is left as it was.
+// "exd6", "O-O-O", "e8=Q"; empty for a move that is not legal. The position is left as it was.
 QString SanOfMove(TGame &game, int from, int to, TKind promotedKind);
 
 // "+" when the side to move is in check, "#" when it is mated, "" otherwise.
@@ -23,6 +23,3 @@ QString SanCheckMark(TGameStatus status);
 // fully written origin ("e2e4"). On failure *error holds "illegal move", "ambiguous move" and
 // the like.
 std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error);
-
-// Square names: 0 is "a1", 63 is "h8".
-QString SquareName(int index);

@@ -17,6 +17,7 @@ void TPositionSnapshot::Restore(TGame &game) const {
         if (Pieces[i])
             Pieces[i]->Kind = Kinds[i];
     }
+    game.Board->RefreshBitboards();
     static_cast<TGameState &>(game) = State;
     game.GameMessage = GameMessage;
 }

@@ -11,6 +11,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -110,6 +112,37 @@ BENCHMARK(PerftKiwipete3)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
+void PerftInitial6(benchmark::State &state) {
+    TGame game;
+    quint64 count = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(count = Perft(game, 6));
+    if (count != 119060324)
+        state.SkipWithError("wrong count");
+}
+BENCHMARK(PerftInitial6)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+// "--write-long-games DIR COUNT": the long games as saved-game files, for timing the whole
+// companion process on them (show-long-games.sh).
+int WriteLongGames(const QString &folder, int count) {
+    const std::vector<QStringList> games = LongGames(count, 300);
+    for (std::size_t i = 0; i < games.size(); ++i) {
+        const QString path = QStringLiteral("%1/game%2.kvl").arg(folder).arg(i, 3, 10, QChar(u'0'));
+        if (!WriteSavedGame(path, games[i]))
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    if (argc == 4 && std::string_view(argv[1]) == "--write-long-games")
+        return WriteLongGames(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -43,32 +43,12 @@ struct TGameFeatures {
 // Whether a random game may end in mate or stalemate before its length is reached.
 enum class TGameEnd { AtLength, MayEndEarly };
 
-namespace GameSupport {
-
-struct TMove {
-    int From;
-    int To;
-};
-
+// The legal moves of the side to move, in the order the visit hands them out.
 inline std::vector<TMove> LegalMoves(TGame &game) {
     std::vector<TMove> moves;
-    VisitLegalMoves(game, [&](const TLegalMove &move) { moves.push_back({move.From, move.To}); });
+    VisitLegalMoves(game, [&](const TMove &move) { moves.push_back(move); });
     return moves;
 }
-
-inline bool IsSpecial(const TGame &game, TMove move) {
-    const TPieces *piece = game.Board->Squares[move.From]->Piece;
-    if (piece->Kind == King)
-        return IsCastling(piece->Kind, move.From, move.To);
-    if (piece->Kind != Pawn)
-        return false;
-    const int row = move.To / 8;
-    const bool diagonalOntoEmpty =
-        move.From % 8 != move.To % 8 && !game.Board->Squares[move.To]->Piece;
-    return row == 0 || row == 7 || diagonalOntoEmpty;
-}
-
-} // namespace GameSupport
 
 // Plays up to `plies` moves chosen at random among the legal ones, taking castling, en passant
 // and promotion whenever they come up, a random piece for each promotion. With AtLength no move
@@ -76,14 +56,13 @@ inline bool IsSpecial(const TGame &game, TMove move) {
 // record ends at the first mate or stalemate.
 inline std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGameFeatures &features,
                                              TGameEnd end = TGameEnd::AtLength) {
-    using namespace GameSupport;
     TSeededRandom random(seed);
     TGame game;
     for (int ply = 0; ply < plies; ++ply) {
         std::vector<TMove> moves = LegalMoves(game);
         std::vector<TMove> special;
         for (const TMove move : moves) {
-            if (IsSpecial(game, move))
+            if (move.Castling || move.EnPassant || move.Promotion)
                 special.push_back(move);
         }
         // Pawns go forward more often than other pieces, so that promotions happen.
@@ -91,13 +70,8 @@ inline std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGam
         for (int attempt = 0; attempt < 32 && !played; ++attempt) {
             const std::vector<TMove> &pool = !special.empty() && attempt == 0 ? special : moves;
             const TMove move = pool[random.Below(std::uint32_t(pool.size()))];
-            const TPieces *piece = game.Board->Squares[move.From]->Piece;
-            const bool pawn = piece->Kind == Pawn;
-            const bool castling = IsCastling(piece->Kind, move.From, move.To);
-            const bool enPassant =
-                IsSpecial(game, move) && pawn && move.To / 8 != 0 && move.To / 8 != 7;
-            const bool promotion = IsPromotion(piece->Kind, move.To);
-            if (!pawn && !castling && attempt < 2 && random.Below(3) != 0)
+            const bool pawn = move.Mover == Pawn;
+            if (!pawn && !move.Castling && attempt < 2 && random.Below(3) != 0)
                 continue;
             const TPositionSnapshot before(game);
             game.TryMove(move.From, move.To, PromotionLetter(PromotionKinds[random.Below(4)]),
@@ -107,9 +81,9 @@ inline std::optional<QStringList> RandomGame(std::uint64_t seed, int plies, TGam
                 before.Restore(game); // the game must go on
                 continue;
             }
-            features.Castlings += castling;
-            features.EnPassants += enPassant;
-            features.Promotions += promotion;
+            features.Castlings += move.Castling;
+            features.EnPassants += move.EnPassant;
+            features.Promotions += move.Promotion;
             if (over)
                 return game.MoveRecord;
             played = true;

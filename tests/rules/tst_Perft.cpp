@@ -57,6 +57,98 @@ bool AttackedByScan(const TBoard &board, int column, int row, TColor attacker) {
     return false;
 }
 
+bool KingAttackedByScan(const TBoard &board, TColor color) {
+    for (int i = 0; i < 64; ++i) {
+        const int index = color == White ? i : 63 - i;
+        const TPieces *piece = board.Squares[index]->Piece;
+        if (piece && piece->Color == color && piece->Kind == King)
+            return AttackedByScan(board, index % 8, index / 8, Opponent(color));
+    }
+    return false;
+}
+
+bool ShapeOf(TKind kind, int dx, int dy) {
+    switch (kind) {
+    case King:
+        return dx <= 1 && dy <= 1;
+    case Queen:
+        return dx == dy || dx == 0 || dy == 0;
+    case Rook:
+        return dx == 0 || dy == 0;
+    case Knight:
+        return dx * dy == 2;
+    case Bishop:
+        return dx == dy;
+    default:
+        return false;
+    }
+}
+
+// The move rules written out square by square, without bitboards: shapes and line counts,
+// castling and en passant by their conditions, and the trial on the live board with the king's
+// attack found by a scan of every piece.
+std::optional<TMove> PlainJudge(TGame &game, int from, int to) {
+    TBoard &board = *game.Board;
+    TFields &origin = *board.Squares[from];
+    TFields &target = *board.Squares[to];
+    TPieces *const mover = origin.Piece;
+    if (!mover || mover->Color != game.SideToMove)
+        return std::nullopt;
+    const int dx = std::abs(target.Column - origin.Column);
+    const int dy = std::abs(target.Row - origin.Row);
+    const int forward = mover->Color == White ? 1 : -1;
+    const int count = board.CountOnLine(origin.Column, origin.Row, target.Column, target.Row);
+    const int passant = game.EnPassantSquare;
+    TMove move{from, to, mover->Kind};
+    bool allowed = false;
+    if (target.Piece) {
+        if (target.Piece->Color == mover->Color || target.Piece->Kind == King)
+            return std::nullopt;
+        move.Capture = true;
+        allowed = count <= 2 && (mover->Kind == Pawn ? dx == 1 && target.Row == origin.Row + forward
+                                                     : ShapeOf(mover->Kind, dx, dy));
+    } else if (mover->Kind == Pawn && dx == 0) {
+        const int rows = (target.Row - origin.Row) * forward;
+        const int startRow = mover->Color == White ? 1 : 6;
+        allowed = count <= 1 && rows > 0 && (origin.Row == startRow ? rows <= 2 : rows == 1);
+    } else if (mover->Kind == Pawn) {
+        const TPieces *passed = passant < 0 ? nullptr : board.Squares[passant]->Piece;
+        allowed = dx == 1 && passed && passed->Kind == Pawn && target.Row == origin.Row + forward &&
+                  to == passant + 8 * forward;
+        move.Capture = move.EnPassant = allowed;
+    } else {
+        const int home = mover->Color == White ? 0 : 7;
+        move.Castling = mover->Kind == King && origin.Column == 4 && origin.Row == home &&
+                        target.Row == home && (target.Column == 6 || target.Column == 2);
+        const bool isShort = target.Column == 6;
+        const std::uint8_t right = mover->Color == White
+                                       ? (isShort ? game.WhiteCastleShort : game.WhiteCastleLong)
+                                       : (isShort ? game.BlackCastleShort : game.BlackCastleLong);
+        allowed = count <= 1 &&
+                  (move.Castling
+                       ? right && board.CountOnLine(4, home, isShort ? 7 : 0, home) == 2 &&
+                             !KingAttackedByScan(board, mover->Color) &&
+                             !AttackedByScan(board, isShort ? 5 : 3, home, Opponent(mover->Color))
+                       : ShapeOf(mover->Kind, dx, dy));
+    }
+    if (!allowed)
+        return std::nullopt;
+    // The scan reads the squares alone, so the trial may write them if it puts them back.
+    TFields &takenSquare = move.EnPassant ? *board.Squares[passant] : target;
+    TPieces *const taken = takenSquare.Piece;
+    takenSquare.Piece = nullptr;
+    target.Piece = mover;
+    origin.Piece = nullptr;
+    const bool safe = !KingAttackedByScan(board, mover->Color);
+    target.Piece = nullptr;
+    takenSquare.Piece = taken;
+    origin.Piece = mover;
+    if (!safe)
+        return std::nullopt;
+    move.Promotion = mover->Kind == Pawn && (target.Row == 7 || target.Row == 0);
+    return move;
+}
+
 } // namespace
 
 class TestPerft : public QObject {
@@ -87,14 +179,17 @@ void TestPerft::perft_data() {
     const struct {
         const char *name;
         QString fen;
-        std::array<quint64, 3> counts;
+        std::array<quint64, 4> counts;
     } positions[] = {
-        {"initial", Initial, {20, 400, 8902}},        {"kiwipete", Kiwipete, {48, 2039, 97862}},
-        {"position 3", Position3, {14, 191, 2812}},   {"position 4", Position4, {6, 264, 9467}},
-        {"position 5", Position5, {44, 1486, 62379}}, {"position 6", Position6, {46, 2079, 89890}},
+        {"initial", Initial, {20, 400, 8902, 197281}},
+        {"kiwipete", Kiwipete, {48, 2039, 97862, 4085603}},
+        {"position 3", Position3, {14, 191, 2812, 43238}},
+        {"position 4", Position4, {6, 264, 9467, 422333}},
+        {"position 5", Position5, {44, 1486, 62379, 2103487}},
+        {"position 6", Position6, {46, 2079, 89890, 3894594}},
     };
     for (const auto &position : positions) {
-        for (int depth = 1; depth <= 3; ++depth) {
+        for (int depth = 1; depth <= 4; ++depth) {
             QTest::addRow("%s, depth %d", position.name, depth)
                 << position.fen << depth << position.counts[depth - 1];
         }
@@ -335,7 +430,8 @@ void TestPerft::standardFenAfterRefuses() {
 
 // Positions from seeded random games (castling, en passant and promotion come up), where the
 // visit of the legal moves must meet exactly the moves of the trial of every pair, in its
-// order, and the outward attack test must agree with a scan of every piece.
+// order, and those the rules judged square by square give, and the attack test must agree
+// with a scan of every piece.
 void TestPerft::legalMovesMatchTrialOfEveryPair() {
     int positions = 0;
     TGameFeatures features;
@@ -347,12 +443,24 @@ void TestPerft::legalMovesMatchTrialOfEveryPair() {
         for (qsizetype ply = 0; ply <= record->size(); ++ply, ++positions) {
             const std::vector<std::pair<int, int>> expected = TrialOfEveryPair(game);
             std::vector<std::pair<int, int>> visited;
-            VisitLegalMoves(game, [&](const TLegalMove &move) {
+            std::vector<TMove> values;
+            VisitLegalMoves(game, [&](const TMove &move) {
                 QCOMPARE(move.Mover, game.Board->Squares[move.From]->Piece->Kind);
                 visited.emplace_back(move.From, move.To);
+                values.push_back(move);
             });
             const QString where = FenOf(game);
             QVERIFY2(visited == expected, qPrintable(where));
+            // The same moves with the same flags as the rules judged square by square.
+            std::vector<TMove> plain;
+            for (int from = 0; from < 64; ++from) {
+                for (int to = 0; to < 64; ++to) {
+                    if (const std::optional<TMove> move = PlainJudge(game, from, to))
+                        plain.push_back(*move);
+                }
+            }
+            QVERIFY2(values == plain, qPrintable(where));
+            QVERIFY(game.Board->BitboardsAgree());
             QCOMPARE(game.HasNoLegalMove(game.SideToMove), expected.empty());
             for (int i = 0; i < 64; ++i) {
                 for (const TColor attacker : {White, Black}) {
@@ -363,8 +471,19 @@ void TestPerft::legalMovesMatchTrialOfEveryPair() {
             }
             if (ply == record->size())
                 break;
-            const std::optional<TRecordEntry> move = TRecordEntry::Parse(record->at(ply));
-            QVERIFY(move && game.TryMove(move->From, move->To, move->Promotion, true));
+            const std::optional<TRecordEntry> entry = TRecordEntry::Parse(record->at(ply));
+            QVERIFY(entry);
+            const TBitPosition before = TBitPosition::Of(game);
+            const std::optional<TMove> judged = game.JudgeMove(entry->From, entry->To);
+            QVERIFY(judged);
+            QVERIFY(game.TryMove(entry->From, entry->To, entry->Promotion, true));
+            // The board's bitboards follow its squares, and the search, which plays on
+            // bitboards alone, ends where the game does.
+            QVERIFY2(game.Board->BitboardsAgree(), qPrintable(where));
+            TBitPosition played = before;
+            PlayOn(played, *judged,
+                   judged->Promotion ? KindOfPromotionLetter(entry->Promotion) : Pawn);
+            QVERIFY2(played == TBitPosition::Of(game), qPrintable(where));
         }
     }
     QVERIFY(positions > 300);
