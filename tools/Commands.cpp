@@ -13,7 +13,9 @@
 #include <QIODevice>
 #include <QMap>
 #include <QRegularExpression>
+#include <array>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -385,17 +387,18 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
         return UsageError(err, QStringLiteral("a command is needed"));
     const QString &command = arguments.front();
     const QStringList rest = arguments.mid(1);
-    if (command == u"show")
-        return Show(rest, out, err);
-    if (command == u"perft")
-        return PerftCommand(rest, out, err);
-    if (command == u"pgn")
-        return PgnCommand(rest, out, err);
-    if (command == u"import")
-        return ImportCommand(rest, out, err);
-    if (command == u"fen")
-        return FenCommand(rest, out, err);
-    if (command == u"find")
-        return FindCommand(rest, out, err);
+    using TCommand = int (*)(const QStringList &, QIODevice &, QIODevice &);
+    static constexpr std::array<std::pair<QStringView, TCommand>, 6> commands = {{
+        {u"show", Show},
+        {u"perft", PerftCommand},
+        {u"pgn", PgnCommand},
+        {u"import", ImportCommand},
+        {u"fen", FenCommand},
+        {u"find", FindCommand},
+    }};
+    for (const auto &[name, run] : commands) {
+        if (command == name)
+            return run(rest, out, err);
+    }
     return UsageError(err, QStringLiteral("unknown command '%1'").arg(command));
 }

@@ -34,7 +34,7 @@ void ClickOnReturn(QAbstractButton *button) {
     button->installEventFilter(new TReturnClicks(button));
 }
 
-TFocusMemo::TFocusMemo(QWidget *parent) : QPlainTextEdit(parent) {
+TFocusMemo::TFocusMemo(QWidget *parent) : TRepaintOnFocus(parent) {
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
@@ -48,14 +48,4 @@ bool TFocusMemo::event(QEvent *event) {
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     return handled;
-}
-
-void TFocusMemo::focusInEvent(QFocusEvent *event) {
-    QPlainTextEdit::focusInEvent(event);
-    update();
-}
-
-void TFocusMemo::focusOutEvent(QFocusEvent *event) {
-    QPlainTextEdit::focusOutEvent(event);
-    update();
 }

@@ -65,6 +65,13 @@ Widget *Create(QWidget *parent, const char *name, const QRect &geometry) {
     return widget;
 }
 
+QTimer *CreateTimer(QObject *owner, const char *name, int interval) {
+    auto *timer = new QTimer(owner);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(interval);
+    return timer;
+}
+
 QLabel *CreateLabel(QWidget *parent, const char *name, const QString &caption, QPoint at) {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -254,13 +261,8 @@ void TMainForm::SetupComponents() {
     SetupControlPage(*this);
     SetupSideColumn(*this);
 
-    tmFlicker = new QTimer(this);
-    tmFlicker->setObjectName(QStringLiteral("tmFlicker"));
-    tmFlicker->setInterval(FlickerInterval);
-
-    tmConnect = new QTimer(this);
-    tmConnect->setObjectName(QStringLiteral("tmConnect"));
-    tmConnect->setInterval(ConnectInterval);
+    tmFlicker = CreateTimer(this, "tmFlicker", FlickerInterval);
+    tmConnect = CreateTimer(this, "tmConnect", ConnectInterval);
 
     PieceSelectForm = new TPieceSelectForm(this);
     PieceSelectForm->hide();

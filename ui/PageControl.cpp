@@ -4,7 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
-TOwnerDrawnTabBar::TOwnerDrawnTabBar(QWidget *parent) : QTabBar(parent) {
+TOwnerDrawnTabBar::TOwnerDrawnTabBar(QWidget *parent) : TRepaintOnFocus(parent) {
     setDrawBase(false);
     setExpanding(false);
 }
@@ -30,16 +30,6 @@ void TOwnerDrawnTabBar::paintEvent(QPaintEvent *) {
         focus.rect = tabRect(currentIndex()).adjusted(1, 1, -1, -1);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
-}
-
-void TOwnerDrawnTabBar::focusInEvent(QFocusEvent *event) {
-    QTabBar::focusInEvent(event);
-    update();
-}
-
-void TOwnerDrawnTabBar::focusOutEvent(QFocusEvent *event) {
-    QTabBar::focusOutEvent(event);
-    update();
 }
 
 TPageControl::TPageControl(QWidget *parent) : QTabWidget(parent), Bar(new TOwnerDrawnTabBar(this)) {

@@ -1,11 +1,13 @@
 // A page control whose tabs are drawn by its owner (flat buttons) instead of the style.
 #pragma once
 
+#include "Keyboard.h"
+
 #include <QTabBar>
 #include <QTabWidget>
 #include <functional>
 
-class TOwnerDrawnTabBar : public QTabBar {
+class TOwnerDrawnTabBar : public TRepaintOnFocus<QTabBar> {
     Q_OBJECT
 
 public:
@@ -19,8 +21,6 @@ public:
 protected:
     QSize tabSizeHint(int index) const override;
     void paintEvent(QPaintEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 };
 
 class TPageControl : public QTabWidget {
