@@ -2,6 +2,7 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
+#include "MoveTyping.h"
 #include "NetSession.h"
 #include "PageControl.h"
 #include "Prompts.h"
@@ -56,6 +57,9 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
 // is half gone.
 TMainForm::~TMainForm() {
     Session->disconnect(this);
+    // The grid goes with the board view, after this window has stopped being one: the keys'
+    // watcher must not hear its last focus change.
+    dgBoard->removeEventFilter(MoveTyping);
 }
 
 void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {

@@ -16,6 +16,7 @@ class TServerCopy {
 public:
     TServerCopy(const TNeighbour &neighbour, quint16 port, const QString &name) {
         Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        EndWithThisProcess(Process);
         Process.start(QStringLiteral("ip"), neighbour.Exec(QStringLiteral(KORVALEN_LAN_SERVER_COPY),
                                                            {QString::number(port), name}));
         IsListening = WaitFor("listening");

@@ -12,13 +12,28 @@
 #include <QStringList>
 #include <QThread>
 #include <cstdlib>
+#include <csignal>
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 // Runs a shell command; true when it exited with 0.
 inline bool RunShell(const QString &command) {
     return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}) == 0;
+}
+
+// The program the process starts ends with this test, however the test ends (an abort under a
+// sanitizer runs no destructor), so no copy is left serving in a namespace.
+inline void EndWithThisProcess(QProcess &process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
+// Neighbours left behind by a test run that was killed: their names carry its process number.
+inline void RemoveStaleNeighbours() {
+    RunShell(QStringLiteral(
+        "for n in $(ip netns list | sed -n 's/^\\(kvl[0-9]*n[0-9]*\\).*/\\1/p'); do "
+        "pid=${n#kvl}; pid=${pid%%n*}; [ -d /proc/$pid ] || ip netns del $n; done"));
 }
 
 // Moves this process into a network namespace of its own and brings up its loopback. Call it

@@ -114,7 +114,8 @@ void TestDiscoveryMessage::answers() {
 
 // Whatever the computer is called, its answer is one well-formed datagram.
 void TestDiscoveryMessage::longNameStaysInOneDatagram() {
-    const TDiscoveryAnswer answer{"0123456789abcdef", 65535, true, QString(1000, QChar(0x1F600))};
+    const TDiscoveryAnswer answer{"0123456789abcdef", 65535, true,
+                                  QString::fromUcs4(U"\U0001F600").repeated(1000)};
     const QByteArray datagram = AnswerDatagram(answer);
     QVERIFY(datagram.size() <= MaxDiscoveryDatagram);
     const std::optional<TDiscoveryAnswer> parsed = ParseAnswer(datagram);

@@ -83,6 +83,7 @@ struct TRun {
 
 TRun Kvl(const QStringList &arguments) {
     QProcess process;
+    EndWithThisProcess(process);
     process.start(QStringLiteral(KORVALEN_KVL), arguments);
     TRun run;
     if (process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit)
@@ -219,6 +220,7 @@ void TestLanDiscovery::emptyFieldFilledAndConnected() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     copy.setProcessEnvironment(environment);
+    EndWithThisProcess(copy);
     copy.start(program);
     QVERIFY(copy.waitForStarted());
     // The first tick dials about 5 s after the start.
@@ -468,6 +470,8 @@ void TestLanDiscovery::findCommand() {
 int main(int argc, char **argv) {
     NamespaceProblem = EnterPrivateNetwork();
     QApplication application(argc, argv);
+    if (NamespaceProblem.isEmpty())
+        RemoveStaleNeighbours();
     TestLanDiscovery test;
     return QTest::qExec(&test, argc, argv);
 }
