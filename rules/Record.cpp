@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -26,28 +27,28 @@ int ParseIndex(QStringView text) {
     return value;
 }
 
-void AppendIndex(QString &text, int index) {
-    if (index >= 10)
-        text += QChar(u'0' + index / 10);
-    text += QChar(u'0' + index % 10);
-}
-
 constexpr QStringView NotAnEntry = u"not a move of the form from>to with squares 0..63";
 constexpr QStringView NotLegal = u"not a legal move in this position";
 
 } // namespace
 
 QString TRecordEntry::Text() const {
-    QString text;
-    text.reserve(8);
-    AppendIndex(text, From);
-    text += u'>';
-    AppendIndex(text, To);
+    // Gathered on the stack and made into a string at once: a replay writes one per move.
+    std::array<QChar, 8> text;
+    qsizetype size = 0;
+    const auto add = [&](int index) {
+        if (index >= 10)
+            text[size++] = QChar(char16_t(u'0' + index / 10));
+        text[size++] = QChar(char16_t(u'0' + index % 10));
+    };
+    add(From);
+    text[size++] = u'>';
+    add(To);
     if (KindOfPromotionLetter(Promotion) != Pawn) {
-        text += u',';
-        text += Promotion;
+        text[size++] = u',';
+        text[size++] = Promotion;
     }
-    return text;
+    return QString(text.data(), size);
 }
 
 std::optional<TRecordEntry> TRecordEntry::Parse(QStringView move) {
