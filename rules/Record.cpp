@@ -62,6 +62,8 @@ std::optional<TRecordEntry> ParseEntry(const TChar *begin, const TChar *end) {
 constexpr QStringView NotAnEntry = u"not a move of the form from>to with squares 0..63";
 constexpr QStringView NotLegal = u"not a legal move in this position";
 
+constexpr qsizetype MostEntriesExpected = 4096;
+
 // Plays entries one after another on a game of its own, up to the first bad one.
 class TReplayer {
 public:
@@ -79,6 +81,14 @@ public:
         }
         Replay.Bad = TBadEntry{int(Played), (move ? NotLegal : NotAnEntry).toString()};
         return false;
+    }
+
+    // Room in the game's lists for about this many entries, so a long game does not grow them
+    // step by step; a file of nothing but line ends reserves no more than a long game needs.
+    void Expect(qsizetype entries) {
+        entries = std::min(entries, MostEntriesExpected);
+        Replay.Game->MoveRecord.reserve(entries);
+        Replay.Game->Notation.reserve(entries / 2 + 1);
     }
 
     TReplay Finish() {
@@ -158,6 +168,7 @@ void TGame::UndoLastMove() {
 
 TReplay ReplayRecord(const QStringList &entries, std::function<std::uint8_t(TColor)> promotion) {
     TReplayer replayer(std::move(promotion));
+    replayer.Expect(entries.size());
     for (const QString &entry : entries) {
         if (!replayer.Play(entry.constData(), entry.constData() + entry.size()))
             break;
@@ -167,6 +178,7 @@ TReplay ReplayRecord(const QStringList &entries, std::function<std::uint8_t(TCol
 
 TReplay ReplaySavedGame(QByteArrayView bytes, std::function<std::uint8_t(TColor)> promotion) {
     TReplayer replayer(std::move(promotion));
+    replayer.Expect(bytes.count('\n')); // every line end but a lone CR
     ForEachSavedGameLine(bytes, [&replayer](QByteArrayView line) {
         return replayer.Play(line.begin(), line.end());
     });
