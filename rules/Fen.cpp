@@ -238,13 +238,12 @@ QString StandardFenAfter(const QStringList &record, int plies) {
         const std::optional<TRecordEntry> move = TRecordEntry::Parse(record[i]);
         if (!move)
             return {};
-        // A pawn move (en passant included) or a move onto a piece starts the count afresh.
-        const TPieces *mover = game.Board->Squares[move->From]->Piece;
-        const bool irreversible =
-            (mover && mover->Kind == Pawn) || game.Board->Squares[move->To]->Piece;
-        if (!game.TryMove(move->From, move->To, move->Promotion, true))
+        // A pawn move or a capture (en passant included, onto an empty square) starts the count
+        // afresh: the rules' own judgement of the move says which it is.
+        const std::optional<TMove> judged = game.JudgeMove(move->From, move->To);
+        if (!judged || !game.TryMove(move->From, move->To, move->Promotion, true))
             return {};
-        halfMoveClock = irreversible ? 0 : halfMoveClock + 1;
+        halfMoveClock = judged->Mover == Pawn || judged->Capture ? 0 : halfMoveClock + 1;
     }
     QString fen = PlacementSideAndCastling(game) + u' ';
     fen += CanTakeEnPassant(game) ? SquareName(PassedOverSquare(game)) : QStringLiteral("-");

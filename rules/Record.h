@@ -4,6 +4,7 @@
 #include "Board.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,10 @@ struct TReplay {
 TReplay ReplayRecord(const QStringList &entries,
                      std::function<std::uint8_t(TColor)> promotion = {});
 
+// The same replay of a saved game's bytes, line by line as SavedGameLines splits them, without
+// a string for every line: the companion shows long games by the hundred.
+TReplay ReplaySavedGame(QByteArrayView bytes, std::function<std::uint8_t(TColor)> promotion = {});
+
 // The saved-game format: every entry followed by CR LF; an empty record gives no bytes.
 QByteArray SavedGameBytes(const QStringList &entries);
 // Lines end at CR LF, lone CR or lone LF; a NUL ends the text; a final line end adds no line.
@@ -56,4 +61,6 @@ QStringList SavedGameLines(const QByteArray &bytes);
 // Writes through QSaveFile, so a failed save never leaves a half-written file behind.
 // On failure returns false and puts the reason in *error (when given).
 bool WriteSavedGame(const QString &path, const QStringList &entries, QString *error = nullptr);
+// The file's bytes, or nullopt with the reason in *error (when given).
+std::optional<QByteArray> ReadSavedGameBytes(const QString &path, QString *error = nullptr);
 std::optional<QStringList> ReadSavedGame(const QString &path, QString *error = nullptr);

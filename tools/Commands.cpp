@@ -89,13 +89,21 @@ std::optional<TArguments> ParseArguments(const QStringList &arguments, const QSt
     return parsed;
 }
 
+// The bytes of one saved game, or nullopt after the file's error went to err.
+std::optional<QByteArray> ReadGameBytes(const QString &path, QIODevice &err) {
+    QString readError;
+    std::optional<QByteArray> bytes = ReadSavedGameBytes(path, &readError);
+    if (!bytes)
+        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, readError));
+    return bytes;
+}
+
 // The saved game of one file, or nullopt after the file's error went to err.
 std::optional<QStringList> ReadGameLines(const QString &path, QIODevice &err) {
-    QString readError;
-    std::optional<QStringList> lines = ReadSavedGame(path, &readError);
-    if (!lines)
-        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, readError));
-    return lines;
+    const std::optional<QByteArray> bytes = ReadGameBytes(path, err);
+    if (!bytes)
+        return std::nullopt;
+    return SavedGameLines(*bytes);
 }
 
 void ReportBadEntry(QIODevice &err, const QString &path, const TBadEntry &bad) {
@@ -103,11 +111,20 @@ void ReportBadEntry(QIODevice &err, const QString &path, const TBadEntry &bad) {
 }
 
 // Notation lines as the notation box shows them, then the game message after the last move.
+// Gathered in one string of the right size: a long game has hundreds of lines.
 QString ShowText(const TGame &game) {
-    QString text;
+    qsizetype size = game.GameMessage.size() + 1;
     for (const QString &line : game.Notation)
-        text += line + u'\n';
-    return text + game.GameMessage + u'\n';
+        size += line.size() + 1;
+    QString text;
+    text.reserve(size);
+    for (const QString &line : game.Notation) {
+        text += line;
+        text += u'\n';
+    }
+    text += game.GameMessage;
+    text += u'\n';
+    return text;
 }
 
 int Show(const QStringList &arguments, QIODevice &out, QIODevice &err) {
@@ -121,12 +138,15 @@ int Show(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     int status = ExitOk;
     bool headerWritten = false;
     for (const QString &file : files) {
-        const std::optional<QStringList> entries = ReadGameLines(file, err);
-        // One replay checks the game and gives its notation.
-        const TReplay replay = entries ? ReplayRecord(*entries) : TReplay{};
-        if (replay.Bad)
+        const std::optional<QByteArray> bytes = ReadGameBytes(file, err);
+        if (!bytes) {
+            status = ExitFailed;
+            continue;
+        }
+        // One replay, straight from the file's bytes, checks the game and gives its notation.
+        const TReplay replay = ReplaySavedGame(*bytes);
+        if (replay.Bad) {
             ReportBadEntry(err, file, *replay.Bad);
-        if (!entries || replay.Bad) {
             status = ExitFailed;
             continue;
         }

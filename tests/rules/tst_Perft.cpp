@@ -366,6 +366,22 @@ void TestPerft::standardFenAfter_data() {
                "Bnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQ1KNR w - - 3 5",
                "Bnbqkb1r/p1pppppp/5n2/1p6/8/6P1/PPPPPP1P/RNBQK1NR b - - 4 5",
            };
+    // The capture en passant lands on an empty square and still starts the clock afresh; the
+    // knights' quiet moves around it count up from there.
+    QTest::newRow("en passant resets the clock")
+        << "e2e4 g8f6 e4e5 f6g8 g1f3 d7d5 e5d6 b8c6 f3g1"
+        << QStringList{
+               "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+               "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1",
+               "rnbqkb1r/pppppppp/5n2/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 1 2",
+               "rnbqkb1r/pppppppp/5n2/4P3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2",
+               "rnbqkbnr/pppppppp/8/4P3/8/8/PPPP1PPP/RNBQKBNR w KQkq - 1 3",
+               "rnbqkbnr/pppppppp/8/4P3/8/5N2/PPPP1PPP/RNBQKB1R b KQkq - 2 3",
+               "rnbqkbnr/ppp1pppp/8/3pP3/8/5N2/PPPP1PPP/RNBQKB1R w KQkq d6 0 4",
+               "rnbqkbnr/ppp1pppp/3P4/8/8/5N2/PPPP1PPP/RNBQKB1R b KQkq - 0 4",
+               "r1bqkbnr/ppp1pppp/2nP4/8/8/5N2/PPPP1PPP/RNBQKB1R w KQkq - 1 5",
+               "r1bqkbnr/ppp1pppp/2nP4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq - 2 5",
+           };
     // A pawn takes the rook on g8 and becomes a knight ("K" in the record, "N" in FEN); a
     // later one takes the queen and, the entry naming no piece, becomes a queen.
     QTest::newRow("promotions")

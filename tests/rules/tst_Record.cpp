@@ -41,6 +41,8 @@ private slots:
     void savedGameBytes();
     void savedGameLines_data();
     void savedGameLines();
+    void replaySavedGame_data();
+    void replaySavedGame();
     void writeAndReadBack();
     void writeIntoMissingFolderLeavesNoFile();
     void readFailures();
@@ -385,6 +387,48 @@ void TestRecord::savedGameLines() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QCOMPARE(SavedGameLines(bytes), lines);
+}
+
+void TestRecord::replaySavedGame_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("bad"); // -1 for a good game
+    QTest::newRow("empty") << QByteArray() << -1;
+    QTest::newRow("CR LF") << QByteArray("12>28\r\n52>36\r\n") << -1;
+    QTest::newRow("lone CR, no final end") << QByteArray("12>28\r52>36") << -1;
+    QTest::newRow("lone LF") << QByteArray("12>28\n52>36\n") << -1;
+    QTest::newRow("promotion letters") << SavedGameBytes(PromotionGame) << -1;
+    QTest::newRow("promotion asked") << QByteArray("8>24\n49>33\n24>33\n48>40\n33>40\n"
+                                                   "58>49\n40>49\n55>47\n49>56,X\n")
+                                     << -1;
+    QTest::newRow("NUL ends the game") << QByteArray("12>28\r\n52>36\0bad\r\n", 16) << -1;
+    QTest::newRow("blank line") << QByteArray("12>28\r\n\r\n52>36\r\n") << 1;
+    QTest::newRow("LF CR is two line ends") << QByteArray("12>28\n\r52>36") << 1;
+    QTest::newRow("two line ends at the end") << QByteArray("12>28\r\n\r\n") << 1;
+    QTest::newRow("trailing blank") << QByteArray("12>28 \r\n") << 0;
+    QTest::newRow("Latin-1 byte") << QByteArray("12>28\r\n\xb552>36\r\n") << 1;
+    QTest::newRow("illegal") << QByteArray("12>28\r\n12>28\r\n52>36\r\n") << 1;
+    QTest::newRow("after mate") << SavedGameBytes(FoolsMate + QStringList{"12>28"}) << 4;
+}
+
+// Replayed straight from the bytes, a saved game gives what the replay of its lines gives.
+void TestRecord::replaySavedGame() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, bad);
+    const auto knight = [](TColor) { return std::uint8_t(Knight); };
+    const TReplay lines = ReplayRecord(SavedGameLines(bytes), knight);
+    const TReplay direct = ReplaySavedGame(bytes, knight);
+    QCOMPARE(direct.Bad.has_value(), bad >= 0);
+    QCOMPARE(lines.Bad.has_value(), bad >= 0);
+    if (direct.Bad) {
+        QCOMPARE(direct.Bad->Index, bad);
+        QCOMPARE(direct.Bad->Index, lines.Bad->Index);
+        QCOMPARE(direct.Bad->Reason, lines.Bad->Reason);
+    }
+    QCOMPARE(direct.Game->MoveRecord, lines.Game->MoveRecord);
+    QCOMPARE(direct.Game->Notation, lines.Game->Notation);
+    QCOMPARE(direct.Game->GameMessage, lines.Game->GameMessage);
+    QVERIFY(TGameState(*direct.Game) == TGameState(*lines.Game));
+    QVERIFY(!direct.Game->PromotionHook);
 }
 
 void TestRecord::writeAndReadBack() {
