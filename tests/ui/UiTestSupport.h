@@ -6,12 +6,14 @@
 #include "Main.h"
 #include "Prompts.h"
 
+#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QList>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -76,6 +78,36 @@ struct TTestWindow {
 
     std::unique_ptr<TMainForm> Form;
     TScriptedPrompts *Prompts = nullptr;
+};
+
+// A folder of its own with a window in it for each test function. A test class derives from it
+// (after QObject), opens in init() (or opens the folder, writes files into it and then opens
+// the window) and closes in cleanup().
+class TWindowFixture {
+protected:
+    void OpenFolder() { Folder = std::make_unique<QTemporaryDir>(); }
+    void OpenWindow() { Window = std::make_unique<TTestWindow>(Folder->path()); }
+    void Open() {
+        OpenFolder();
+        OpenWindow();
+    }
+    // Keys of the window reach it while it is the active window.
+    void OpenActive() {
+        Open();
+        Form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Window->Form.get()));
+    }
+    void Close() {
+        Window.reset();
+        Folder.reset();
+    }
+
+    TMainForm &Form() const { return *Window->Form; }
+    TScriptedPrompts &Prompts() const { return *Window->Prompts; }
+    QString PathOf(const QString &name) const { return QDir(Folder->path()).filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> Folder;
+    std::unique_ptr<TTestWindow> Window;
 };
 
 // Board index from a square name such as "e2".

@@ -64,7 +64,7 @@ QByteArray FileBytes(const QString &path) {
 
 } // namespace
 
-class TestBoardView : public QObject {
+class TestBoardView : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -83,21 +83,15 @@ private slots:
     void markingKeptInTheSettingsFile();
 
 private:
-    QString IniPath() const { return QDir(Folder->path()).filePath("Korvalen.ini"); }
-    void Open() { Window = std::make_unique<TTestWindow>(Folder->path()); }
-
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
+    QString IniPath() const { return PathOf(QStringLiteral("Korvalen.ini")); }
 };
 
 void TestBoardView::init() {
-    Folder = std::make_unique<QTemporaryDir>();
+    OpenFolder();
 }
 
 void TestBoardView::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestBoardView::browsing_data() {
@@ -108,7 +102,7 @@ void TestBoardView::browsing_data() {
 
 void TestBoardView::browsing() {
     QFETCH(bool, whiteOnTop);
-    Open();
+    OpenWindow();
     TMainForm &form = Form();
     form.cbWhiteOnTop->setChecked(whiteOnTop);
     form.DrawBoard();
@@ -195,7 +189,7 @@ void TestBoardView::browsingLeavesTheGameAndTheNetworkAlone() {
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[Network]\r\nPort=" + QByteArray::number(port) + "\r\n");
     ini.close();
-    Open();
+    OpenWindow();
     TMainForm &form = Form();
     form.tmConnectTimer();
     QTcpSocket peer;
@@ -259,7 +253,7 @@ void TestBoardView::drag() {
     QFETCH(QString, to);
     QFETCH(QStringList, played);
     QFETCH(int, selected);
-    Open();
+    OpenWindow();
     TMainForm &form = Form();
     form.cbWhiteOnTop->setChecked(whiteOnTop);
     PlayByPresses(form, before);
@@ -296,7 +290,7 @@ void TestBoardView::lastMoveMarked_data() {
 
 void TestBoardView::lastMoveMarked() {
     QFETCH(bool, whiteOnTop);
-    Open();
+    OpenWindow();
     TMainForm &form = Form();
     form.cbWhiteOnTop->setChecked(whiteOnTop);
     QVERIFY(!form.cbMarkLastMove->isChecked()); // off unless chosen
@@ -344,7 +338,7 @@ void TestBoardView::markingKeptInTheSettingsFile() {
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(OtherSettings);
     ini.close();
-    Open();
+    OpenWindow();
     QVERIFY(!Form().cbMarkLastMove->isChecked());
     QCOMPARE(FileBytes(IniPath()), OtherSettings); // nothing is written at start-up
     Form().cbMarkLastMove->click();
@@ -353,7 +347,7 @@ void TestBoardView::markingKeptInTheSettingsFile() {
     QVERIFY2(on.contains("[Interface]") && on.contains("MarkLastMove=1"), on.constData());
 
     Window.reset();
-    Open();
+    OpenWindow();
     QVERIFY(Form().cbMarkLastMove->isChecked());
     Form().cbMarkLastMove->click();
     QByteArray off = on;

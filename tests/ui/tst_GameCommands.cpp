@@ -15,9 +15,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTest>
 
 namespace {
 
@@ -35,7 +35,7 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
 
 } // namespace
 
-class TestGameCommands : public QObject {
+class TestGameCommands : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -74,23 +74,14 @@ private slots:
     void programArguments_data();
     void programArguments();
     void fileGivenAtStartUp();
-
-private:
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
-    TScriptedPrompts &Prompts() { return *Window->Prompts; }
-    QString PathOf(const QString &name) const { return QDir(Folder->path()).filePath(name); }
 };
 
 void TestGameCommands::init() {
-    Folder = std::make_unique<QTemporaryDir>();
-    Window = std::make_unique<TTestWindow>(Folder->path());
+    Open();
 }
 
 void TestGameCommands::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestGameCommands::newGameInTheMiddleOfAGame() {
@@ -289,7 +280,8 @@ void TestGameCommands::existingFileUnderTheAddedExtensionIsAskedAbout() {
     Form().btSaveClick();
     QCOMPARE(Prompts().Messages.size(), 1);
     QCOMPARE(Prompts().Messages.constFirst().Icon, QMessageBox::Question);
-    QVERIFY(Prompts().Messages.constFirst().Text.contains(QDir::toNativeSeparators(PathOf(existing))));
+    QVERIFY(
+        Prompts().Messages.constFirst().Text.contains(QDir::toNativeSeparators(PathOf(existing))));
     QCOMPARE(FileBytes(PathOf(existing)) != before, replaced);
 }
 
@@ -431,12 +423,13 @@ void TestGameCommands::unwritableFileReported() {
     QVERIFY(QFileInfo(PathOf("taken.kvl")).isDir());
 }
 
-// Castling both ways, en passant and a promotion to a knight, then a mate: saved as PGN through the window and loaded back into a fresh game.
+// Castling both ways, en passant and a promotion to a knight, then a mate: saved as PGN through the
+// window and loaded back into a fresh game.
 void TestGameCommands::pgnRoundTripOfEverySpecialMove() {
     TMainForm &form = Form();
-    const QStringList record = {"12>28", "51>35", "28>36", "53>37", "36>45",   "55>47",
-                                "45>54", "59>51", "54>63,K", "57>42", "6>21", "49>41",
-                                "5>12",  "58>49", "4>6",   "60>58"};
+    const QStringList record = {"12>28", "51>35", "28>36",   "53>37", "36>45", "55>47",
+                                "45>54", "59>51", "54>63,K", "57>42", "6>21",  "49>41",
+                                "5>12",  "58>49", "4>6",     "60>58"};
     QVERIFY(form.CurrentGame->ReplayMoves(record));
     Prompts().SaveAnswers = {PathOf("special")};
     Prompts().SaveFilterAnswers = {PgnFilterIndex};
@@ -471,8 +464,8 @@ void TestGameCommands::pgnNaming_data() {
     QTest::newRow("pgn name") << "game.pgn" << 0 << "game.pgn" << true;
     QTest::newRow("pgn name in capitals") << "GAME.PGN" << 0 << "GAME.PGN" << true;
     QTest::newRow("pgn choice") << "game" << PgnFilterIndex << "game.pgn" << true;
-    QTest::newRow("pgn choice, other name") << "game.txt" << PgnFilterIndex << "game.txt.pgn"
-                                            << true;
+    QTest::newRow("pgn choice, other name")
+        << "game.txt" << PgnFilterIndex << "game.txt.pgn" << true;
     QTest::newRow("all files choice") << "game" << 1 << "game.kvl" << false;
 }
 
@@ -493,11 +486,13 @@ void TestGameCommands::pgnLoadsByNameOrText_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("pgn name, movetext only") << "game.PGN" << QByteArray("e4 e5 Nf3\n");
-    QTest::newRow("pgn text, other name") << "game.txt" << QByteArray("\n[Event \"x\"]\n\n1. e4 e5 "
-                                                                       "2. Nf3 *\n");
+    QTest::newRow("pgn text, other name") << "game.txt"
+                                          << QByteArray("\n[Event \"x\"]\n\n1. e4 e5 "
+                                                        "2. Nf3 *\n");
     QTest::newRow("pgn text, kvl name") << "game.kvl" << QByteArray("1.e4 e5 2.Nf3 *\r\n");
-    QTest::newRow("first of two games") << "two.pgn" << QByteArray("1. e4 e5 2. Nf3 *\n\n"
-                                                                   "1. d4 d5 *\n");
+    QTest::newRow("first of two games") << "two.pgn"
+                                        << QByteArray("1. e4 e5 2. Nf3 *\n\n"
+                                                      "1. d4 d5 *\n");
 }
 
 void TestGameCommands::pgnLoadsByNameOrText() {
@@ -515,8 +510,8 @@ void TestGameCommands::badPgnKeepsTheGame_data() {
     QTest::addColumn<QString>("problem");
     QTest::newRow("illegal move") << QByteArray("1. e4 e5 2. Ke3 *\n")
                                   << "в партии 1 ход 2. Ke3 недопустим";
-    QTest::newRow("illegal black move") << QByteArray("1. e4 e5 2. Nf3 Nf3 *\n")
-                                        << "в партии 1 ход 2... Nf3 недопустим";
+    QTest::newRow("illegal black move")
+        << QByteArray("1. e4 e5 2. Nf3 Nf3 *\n") << "в партии 1 ход 2... Nf3 недопустим";
     QTest::newRow("ambiguous move") << QByteArray("1. Nf3 Nf6 2. Nc3 Nc6 3. Nd4 Nd5 4. Nb5 *\n")
                                     << "в партии 1 ход 4. Nb5 неоднозначен";
     QTest::newRow("set-up position")
@@ -578,8 +573,8 @@ void TestGameCommands::programArguments_data() {
     QTest::newRow("none") << QStringList{"korvalen"} << true << "" << 0;
     QTest::newRow("a game") << QStringList{"korvalen", "/tmp/a game.kvl"} << true
                             << "/tmp/a game.kvl" << 0;
-    QTest::newRow("a name like an option") << QStringList{"korvalen", "--", "-x.pgn"} << true
-                                           << "-x.pgn" << 0;
+    QTest::newRow("a name like an option")
+        << QStringList{"korvalen", "--", "-x.pgn"} << true << "-x.pgn" << 0;
     QTest::newRow("two files") << QStringList{"korvalen", "a.kvl", "b.kvl"} << false << "" << 2;
     QTest::newRow("unknown option") << QStringList{"korvalen", "--fast"} << false << "" << 2;
     QTest::newRow("help") << QStringList{"korvalen", "--help"} << false << "" << 0;

@@ -69,7 +69,7 @@ QList<QLabel *> GrayLabels(const TMainForm &form) {
 
 Q_DECLARE_METATYPE(TKeyEffect)
 
-class TestKeysAndNames : public QObject {
+class TestKeysAndNames : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -93,26 +93,14 @@ private slots:
 
     void grayTextsOnTheDefaultPalette();
     void grayTextsReadableOnADarkPalette();
-
-private:
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
-    TScriptedPrompts &Prompts() { return *Window->Prompts; }
-    QString PathOf(const QString &name) const { return Folder->filePath(name); }
 };
 
 void TestKeysAndNames::init() {
-    Folder = std::make_unique<QTemporaryDir>();
-    Window = std::make_unique<TTestWindow>(Folder->path());
-    // Keys of the window reach it while it is the active window.
-    Form().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(Window->Form.get()));
+    OpenActive();
 }
 
 void TestKeysAndNames::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestKeysAndNames::shortcutsRunTheCommands_data() {
@@ -293,7 +281,8 @@ void TestKeysAndNames::accessibleNames_data() {
     const auto row = [](const char *object, const QString &name, const QString &description = {}) {
         QTest::newRow(object) << QString::fromLatin1(object) << name << description;
     };
-    row("shConnect", "Индикатор подключения: нет связи", "Индикатор подключения к другому компьютеру");
+    row("shConnect", "Индикатор подключения: нет связи",
+        "Индикатор подключения к другому компьютеру");
     row("dgBoard", "Шахматная доска", "Ход белых.");
     row("btNew", "Новая партия");
     row("edServerIP", "IP-адрес сервера");

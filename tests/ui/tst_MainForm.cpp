@@ -72,7 +72,7 @@ void WhenPieceDialogShows(const std::function<void(TPieceSelectForm *)> &action,
 
 } // namespace
 
-class TestMainForm : public QObject {
+class TestMainForm : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -103,21 +103,14 @@ private slots:
 
     void promotionDialog_data();
     void promotionDialog();
-
-private:
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
 };
 
 void TestMainForm::init() {
-    Folder = std::make_unique<QTemporaryDir>();
-    Window = std::make_unique<TTestWindow>(Folder->path());
+    Open();
 }
 
 void TestMainForm::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestMainForm::components_data() {

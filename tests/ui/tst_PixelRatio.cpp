@@ -28,7 +28,7 @@ QImage BlownUp(const QPixmap &picture, QSize size) {
 
 } // namespace
 
-class TestPixelRatio : public QObject {
+class TestPixelRatio : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -42,21 +42,14 @@ private slots:
     void canvasExactAtFractionalRatios();
     void promotionDialogPictures();
     void buttonPictures();
-
-private:
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
 };
 
 void TestPixelRatio::init() {
-    Folder = std::make_unique<QTemporaryDir>();
-    Window = std::make_unique<TTestWindow>(Folder->path());
+    Open();
 }
 
 void TestPixelRatio::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestPixelRatio::screenIsScaled() {

@@ -50,7 +50,7 @@ void PressKeys(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
 
 } // namespace
 
-class TestTypingAndClipboard : public QObject {
+class TestTypingAndClipboard : public QObject, protected TWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -71,24 +71,14 @@ private slots:
     void badPasteKeepsTheGame_data();
     void badPasteKeepsTheGame();
     void textFieldsKeepTheirOwnKeys();
-
-private:
-    std::unique_ptr<QTemporaryDir> Folder;
-    std::unique_ptr<TTestWindow> Window;
-    TMainForm &Form() { return *Window->Form; }
-    TScriptedPrompts &Prompts() { return *Window->Prompts; }
 };
 
 void TestTypingAndClipboard::init() {
-    Folder = std::make_unique<QTemporaryDir>();
-    Window = std::make_unique<TTestWindow>(Folder->path());
-    Form().activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(Window->Form.get()));
+    OpenActive();
 }
 
 void TestTypingAndClipboard::cleanup() {
-    Window.reset();
-    Folder.reset();
+    Close();
 }
 
 void TestTypingAndClipboard::typedMoves_data() {
