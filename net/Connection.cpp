@@ -109,7 +109,7 @@ void TConnection::Read() {
     const QByteArray bytes = Socket->readAll();
     if (bytes.isEmpty())
         return;
-    Undelivered.append(Splitter.Feed(bytes));
+    Arrived(Splitter.Feed(bytes));
     if (Splitter.HasPending())
         QuietTimer.start();
     else
@@ -117,10 +117,16 @@ void TConnection::Read() {
     ScheduleDelivery();
 }
 
+void TConnection::Arrived(const QList<QByteArray> &messages) {
+    const TArrival now = ArrivalNow();
+    for (const QByteArray &message : messages)
+        Undelivered.append({message, now});
+}
+
 void TConnection::QuietTimeElapsed() {
     if (Finished)
         return;
-    Undelivered.append(Splitter.Flush());
+    Arrived(Splitter.Flush());
     Deliver();
 }
 
@@ -150,10 +156,10 @@ void TConnection::Deliver() {
     const QPointer<TConnection> alive(this);
     ++NestedDeliveries; // not a scoped guard: a handler may end this connection for good
     while (alive && !Finished && !Undelivered.isEmpty()) {
-        const QByteArray message = Undelivered.takeFirst();
+        const TArrived arrived = Undelivered.takeFirst();
         if (!Undelivered.isEmpty())
             ScheduleDelivery();
-        emit MessageReceived(message);
+        emit MessageReceived(arrived.Message, arrived.Arrival);
     }
     if (alive)
         --NestedDeliveries;
@@ -167,7 +173,7 @@ void TConnection::PeerLeft() {
     // What arrived before the end is still handed on, the unfinished rest included.
     Read();
     QuietTimer.stop();
-    Undelivered.append(Splitter.Flush());
+    Arrived(Splitter.Flush());
     PeerGone = true;
     ScheduleDelivery();
 }

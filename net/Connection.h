@@ -7,6 +7,7 @@
 // Used by the two endpoints; not needed by their users.
 #pragma once
 
+#include "Arrival.h"
 #include "MessageSplitter.h"
 
 #include <QByteArray>
@@ -34,7 +35,8 @@ public:
     void Close();
 
 signals:
-    void MessageReceived(const QByteArray &message);
+    // `arrival`: when the read (or the quiet time) that completed the message came.
+    void MessageReceived(const QByteArray &message, TArrival arrival);
     // Emitted once, when the connection ends for whatever reason.
     void Closed();
 
@@ -58,7 +60,13 @@ private:
     QTimer ChatPause; // the quiet time after it
     QElapsedTimer SinceChat;
     QList<QByteArray> Held;        // sent during the pause after a chat line
-    QList<QByteArray> Undelivered; // shared by nested deliveries so that order is kept
+    struct TArrived {
+        QByteArray Message;
+        TArrival Arrival;
+    };
+    void Arrived(const QList<QByteArray> &messages);
+
+    QList<TArrived> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
     int NestedDeliveries = 0; // deliveries running one inside another
     bool PeerGone = false;    // Closed() follows the last undelivered message

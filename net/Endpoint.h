@@ -4,6 +4,7 @@
 // Lives on the GUI thread; socket errors are never reported.
 #pragma once
 
+#include "Arrival.h"
 #include "SocketOptions.h"
 
 #include <QByteArray>
@@ -44,8 +45,8 @@ signals:
     void ConnectionClosed();
     // One whole message arrived on any connection of this endpoint.
     // Emitted from the event loop; a handler that runs the event loop (a message box) sees the
-    // following messages handed on inside it, in order.
-    void MessageReceived(const QByteArray &message);
+    // following messages handed on inside it, in order. `arrival`: when it came.
+    void MessageReceived(const QByteArray &message, TArrival arrival);
 
 protected:
     // A connected socket made a connection of this endpoint (its child), told how to notice a

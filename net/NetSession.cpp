@@ -47,7 +47,9 @@ void TNetSession::Watch(TEndpoint *endpoint) {
         emit ConnectionClosed();
     });
     connect(endpoint, &TEndpoint::MessageReceived, this,
-            [this](const QByteArray &bytes) { HandleMessage(DecodeText(bytes)); });
+            [this](const QByteArray &bytes, TArrival arrival) {
+                HandleMessage(DecodeText(bytes), arrival);
+            });
 }
 
 // The endpoints end with this session; no notification of theirs may reach it half gone.
@@ -136,14 +138,16 @@ bool TNetSession::Send(const QString &text) {
     if (!RoleEndpoint->Active() || !RoleEndpoint->Send(bytes))
         return false;
     LastSent = bytes;
-    const QScopedValueRollback running(SendsRunning, SendsRunning + 1);
+    LastSentAt = ArrivalNow();
     for (int pass = 0; pass < PumpPassesPerSend; ++pass)
         QCoreApplication::processEvents();
     return true;
 }
 
+// Compared by time, not by whether a send still runs its passes: sends nest inside each other
+// for seconds, and a request that came after the identical answer went out needs another.
 bool TNetSession::SendAnswer(const QString &text) {
-    if (SendsRunning > 0 && EncodeText(text) == LastSent)
+    if (HandlingArrival && *HandlingArrival < LastSentAt && EncodeText(text) == LastSent)
         return true;
     return Send(text);
 }
@@ -158,12 +162,19 @@ bool TNetSession::WaitsForHoldBack(QChar kind) const {
     return Holding || !Held.isEmpty();
 }
 
-void TNetSession::HandleMessage(const QString &text) {
+void TNetSession::HandleMessage(const QString &text, TArrival arrival) {
     if (WaitsForHoldBack(SplitMessage(text).Kind)) {
-        Held.append(text);
+        Held.append({text, arrival});
         return;
     }
-    Dispatch(text);
+    Dispatch({text, arrival});
+}
+
+QStringList TNetSession::HeldMessages() const {
+    QStringList texts;
+    for (const TReceived &held : Held)
+        texts.append(held.Text);
+    return texts;
 }
 
 void TNetSession::HandleHeldMessages() {
@@ -174,8 +185,9 @@ void TNetSession::HandleHeldMessages() {
         Dispatch(Held.takeFirst());
 }
 
-void TNetSession::Dispatch(const QString &text) {
-    const TNetMessage message = SplitMessage(text);
+void TNetSession::Dispatch(const TReceived &received) {
+    const QScopedValueRollback<std::optional<TArrival>> handling(HandlingArrival, received.Arrival);
+    const TNetMessage message = SplitMessage(received.Text);
     if (message.Kind == MoveListKind)
         emit MoveListReceived(ParseMoveList(message.Payload));
     else if (message.Kind == SelectionKind)

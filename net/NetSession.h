@@ -8,10 +8,13 @@
 // another is being handled. Three rules keep that safe, each held by a scoped guard:
 // - while a THoldBack lives, messages that would act on the game wait, in order, until it ends;
 // - held messages are handled by the outermost caller only, so their order is kept;
-// - an answer identical to the last message handed over, while a send is still running its
-//   passes, is not sent again (a flood of lists that all need the same answer gets it once).
+// - an answer identical to the last message handed over is not sent again to a message that had
+//   arrived before that hand-over: it is on its way already (a flood of lists read in one go
+//   gets one answer). A message that arrived after it (a peer that cleared its game asks
+//   again) is answered, however many sends are still running their passes.
 #pragma once
 
+#include "Arrival.h"
 #include "Settings.h"
 #include "TakeBack.h"
 
@@ -87,8 +90,9 @@ public:
     // The line as this side's log shows it ("  - " and the text, with "?" for what the wire's
     // code page lacks, as the peer sees it); nothing when it could not be sent.
     std::optional<QString> SendChat(const QString &typedText);
-    // SendMoveList() for a reply to the peer, unless the very same list was the last message
-    // handed over and a send is still running its passes: then it is on its way already.
+    // SendMoveList() for a reply to the message being handled, unless the very same list was
+    // the last message handed over and that message had arrived by then: then the list is on
+    // its way already. Outside the handling of a message it is always sent.
     bool AnswerMoveList(const QStringList &record);
     // The two ways of sending for a message already in its written form ("l12>28", "rYes").
     bool Send(const QString &text);
@@ -96,10 +100,11 @@ public:
 
     // ---- Receiving ----------------------------------------------------------------------
     // One received message, decoded: told by its signal, or held back while a THoldBack lives.
-    void HandleMessage(const QString &text);
+    // `arrival`: when it came from the peer.
+    void HandleMessage(const QString &text, TArrival arrival = ArrivalNow());
     // Handles the held messages in order, unless a caller further up is doing so already.
     void HandleHeldMessages();
-    const QStringList &HeldMessages() const { return Held; }
+    QStringList HeldMessages() const;
 
 signals:
     void MoveListReceived(const QStringList &entries);
@@ -117,7 +122,11 @@ signals:
 private:
     void Watch(TEndpoint *endpoint);
     bool WaitsForHoldBack(QChar kind) const;
-    void Dispatch(const QString &text);
+    struct TReceived {
+        QString Text;
+        TArrival Arrival;
+    };
+    void Dispatch(const TReceived &received);
     void DispatchTakeBack(const QString &payload);
 
     TServerEndpoint *const ServerEndpoint; // children of this session
@@ -126,9 +135,10 @@ private:
     TRole CurrentRole = TRole::Server;
     TEndpoint *RoleEndpoint;  // the endpoint of CurrentRole, the one messages go to
     TEndpoint *OtherEndpoint; // kept closed
-    QStringList Held;         // oldest first
+    QList<TReceived> Held;    // oldest first
     bool Holding = false;
     bool TakingHeld = false;
-    int SendsRunning = 0;
     QByteArray LastSent;
+    TArrival LastSentAt = 0;                 // when LastSent was handed over
+    std::optional<TArrival> HandlingArrival; // of the message being handled, if any
 };

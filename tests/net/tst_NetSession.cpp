@@ -60,7 +60,8 @@ private slots:
     void signalOfEachKind_data();
     void signalOfEachKind();
     void heldBackWhileHolding();
-    void answerOnItsWaySentOnce();
+    void answerSentToEveryLaterRequest_data();
+    void answerSentToEveryLaterRequest();
     void roleChangeEndsConnection();
 };
 
@@ -110,28 +111,41 @@ void TestNetSession::heldBackWhileHolding() {
     QVERIFY(sessions.Server.HeldMessages().isEmpty());
 }
 
-// An answer identical to the last message handed over, while a send still runs its passes, is
-// on its way already; a different one, or the same after the passes, is sent.
-void TestNetSession::answerOnItsWaySentOnce() {
+void TestNetSession::answerSentToEveryLaterRequest_data() {
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<int>("requestsPerWrite");
+    QTest::addColumn<int>("answers");
+    QTest::newRow("a flood read in one go") << 1 << 3 << 1;
+    // Each written while the answer before it still runs its passes.
+    QTest::newRow("requests after the answer went out") << 3 << 1 << 3;
+}
+
+// An answer identical to the last message handed over is on its way to every request that had
+// arrived by then; a request that came later gets one of its own.
+void TestNetSession::answerSentToEveryLaterRequest() {
+    QFETCH(int, writes);
+    QFETCH(int, requestsPerWrite);
+    QFETCH(int, answers);
     TSessions sessions;
     QSignalSpy received(&sessions.Client.Client(), &TClientEndpoint::MessageReceived);
-    bool nestedSent = false;
-    QMetaObject::invokeMethod(
-        &sessions.Server,
-        [&] {
-            nestedSent = sessions.Server.SendAnswer(QStringLiteral("l12>28")) &&
-                         sessions.Server.SendAnswer(QStringLiteral("l12>28"));
-        },
-        Qt::QueuedConnection);
-    QVERIFY(sessions.Server.Send(QStringLiteral("l12>28")));
-    QVERIFY(nestedSent);
-    QVERIFY(sessions.Server.SendAnswer(QStringLiteral("s-1")));
-    QVERIFY(sessions.Server.SendAnswer(QStringLiteral("l12>28")));
-    QTest::qWait(150);
-    QStringList messages;
+    const QByteArray requests = QByteArray("ls-1").repeated(requestsPerWrite);
+    int writesLeft = writes;
+    const auto writeRequests = [&] {
+        --writesLeft;
+        sessions.Client.Client().Send(requests);
+    };
+    connect(&sessions.Server, &TNetSession::MoveListReceived, &sessions.Server, [&] {
+        if (writesLeft > 0)
+            QMetaObject::invokeMethod(&sessions.Client, writeRequests, Qt::QueuedConnection);
+        QVERIFY(sessions.Server.AnswerMoveList({QStringLiteral("12>28")}));
+    });
+    writeRequests();
+    QTRY_COMPARE(received.size(), answers);
+    QTest::qWait(3 * TMessageSplitter::QuietTimeMs);
     for (const QList<QVariant> &arguments : received)
-        messages.append(QString::fromLatin1(arguments.at(0).toByteArray()));
-    QCOMPARE(messages, (QStringList{"l12>28", "s-1", "l12>28"}));
+        QCOMPARE(arguments.at(0).toByteArray(), QByteArray("l12>28"));
+    QCOMPARE(received.size(), answers);
+    QCOMPARE(sessions.ServerEvents.count(QStringLiteral("list:")), writes * requestsPerWrite);
 }
 
 // Changing the role ends the connection on both sides; then nothing can be sent, at once.

@@ -12,6 +12,7 @@
 #include "UiTestSupport.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -24,8 +25,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -133,6 +136,54 @@ struct TRawPeer {
     QTcpSocket Socket;
 };
 
+// A foreign peer on a thread of its own, as on another computer: it answers what the window
+// sends at once, while the window is still inside the passes of its own sends. Each step writes
+// its bytes and, unless told otherwise, waits at most two seconds for the window to send
+// something that ends in the awaited bytes.
+class TThreadPeer {
+public:
+    struct TStep {
+        QByteArray Write;
+        QByteArray Awaited; // empty: the peer goes on after a short pause
+    };
+
+    TThreadPeer(quint16 port, QList<TStep> steps)
+        : Thread([this, port, steps = std::move(steps)] { Run(port, steps); }) {}
+    ~TThreadPeer() { Thread.join(); }
+    bool Done() const { return Finished; }
+    // The first step that went unanswered, with what came instead; empty when none did.
+    QString Failure() const { return Problem; }
+
+private:
+    void Run(quint16 port, const QList<TStep> &steps) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(5000))
+            Problem = QStringLiteral("no connection");
+        for (qsizetype i = 0; Problem.isEmpty() && i < steps.size(); ++i) {
+            socket.write(steps.at(i).Write);
+            socket.flush();
+            const QByteArray &awaited = steps.at(i).Awaited;
+            QByteArray came;
+            QDeadlineTimer deadline(awaited.isEmpty() ? 300 : 2000);
+            while (!deadline.hasExpired() && (awaited.isEmpty() || !came.endsWith(awaited))) {
+                socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime())));
+                came += socket.readAll();
+            }
+            if (!came.endsWith(awaited))
+                Problem = QStringLiteral("step %1 (%2) unanswered; came: %3")
+                              .arg(i)
+                              .arg(QString::fromLatin1(steps.at(i).Write.left(20)))
+                              .arg(QString::fromLatin1(came.right(60)));
+        }
+        Finished = true;
+    }
+
+    std::atomic<bool> Finished = false;
+    QString Problem;
+    std::thread Thread;
+};
+
 // Runs `action` on the promotion dialog as soon as it is up (it is modal: the caller is
 // inside its event loop by then).
 void WhenPieceDialogShows(const std::function<void(TPieceSelectForm *)> &action, int tries = 400) {
@@ -225,6 +276,8 @@ private slots:
     void floodOfTakeBackMessages();
     void floodOfShorterLists_data();
     void floodOfShorterLists();
+    void requestAfterAClearedGameAnswered_data();
+    void requestAfterAClearedGameAnswered();
 };
 
 // ---- Settings and roles -----------------------------------------------------------------------
@@ -1018,6 +1071,44 @@ void TestNetworkPlay::floodOfShorterLists() {
     }
     QCOMPARE(answered, MoveList(game).toLatin1().repeated(answers));
     QCOMPARE(window->CurrentGame->MoveRecord, game);
+}
+
+void TestNetworkPlay::requestAfterAClearedGameAnswered_data() {
+    QTest::addColumn<int>("takenBack"); // moves of a long game first taken back, 0 for none
+    QTest::newRow("a short game") << 0;
+    // The consents ran sends inside sends for seconds.
+    QTest::newRow("after a batch of take-backs") << 60;
+}
+
+// A peer that starts a new game asks with the empty list, even when the window has just echoed
+// that very game to it: every such request is answered, however many sends are still running
+// their passes.
+void TestNetworkPlay::requestAfterAClearedGameAnswered() {
+    QFETCH(int, takenBack);
+    const TNetWindow window(Settings(FreePort()));
+    window->tmConnectTimer();
+    const QStringList game = {"12>28", "52>36", "6>21", "57>42"};
+    QList<TThreadPeer::TStep> steps;
+    for (int round = 0; round < 6; ++round) {
+        if (takenBack > 0) {
+            const QByteArray longGame = MoveList(KnightGame(takenBack + round)).toLatin1();
+            steps.append({longGame, longGame});
+            steps.append({QByteArray("rYes").repeated(takenBack + round), {}});
+        }
+        for (qsizetype moves = 1; moves <= game.size(); ++moves) {
+            const QByteArray longer = MoveList(game.mid(0, moves)).toLatin1();
+            steps.append({longer, longer});
+        }
+        // The peer's new game, and a press on its board: the window still has this one, and says
+        // so.
+        steps.append({"ls-1", MoveList(game).toLatin1()});
+        steps.append({MoveList(game).toLatin1() + "|1>18", {}});
+        if (takenBack == 0)
+            steps.append({QByteArray("rYes").repeated(5), {}});
+    }
+    const TThreadPeer peer(window->ServerSocket->ListeningPort(), steps);
+    QTRY_VERIFY_WITH_TIMEOUT(peer.Done(), 60000);
+    QVERIFY2(peer.Failure().isEmpty(), qPrintable(peer.Failure()));
 }
 
 QTEST_MAIN(TestNetworkPlay)
