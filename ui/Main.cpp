@@ -2,7 +2,6 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
-#include "MoveTyping.h"
 #include "NetSession.h"
 #include "PageControl.h"
 #include "Prompts.h"
@@ -12,7 +11,6 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTimer>
 
 namespace {
@@ -20,11 +18,6 @@ namespace {
 // The settings that belong to the window itself, beside the network's.
 const QString InterfaceSection = QStringLiteral("Interface");
 const QString MarkLastMoveKey = QStringLiteral("MarkLastMove");
-
-// The board's keys for looking back are the text fields' own keys for moving the cursor.
-bool IsTextField(const QWidget *widget) {
-    return qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QPlainTextEdit *>(widget);
-}
 
 } // namespace
 
@@ -57,9 +50,6 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
 // is half gone.
 TMainForm::~TMainForm() {
     Session->disconnect(this);
-    // The grid goes with the board view, after this window has stopped being one: the keys'
-    // watcher must not hear its last focus change.
-    dgBoard->removeEventFilter(MoveTyping);
 }
 
 void TMainForm::SetPrompts(std::unique_ptr<TPrompts> prompts) {
@@ -78,15 +68,6 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
         if (edit && static_cast<const QKeyEvent *>(event)->matches(QKeySequence::Undo) &&
             !edit->isUndoAvailable())
             return true; // not taken by the edit: the window's key runs
-    }
-    // On the board page, while no text field has the focus, the arrows, Home and End look
-    // back through the game.
-    if (event->type() == QEvent::KeyPress && pcMain->currentWidget() == tsBoard &&
-        !IsTextField(focusWidget())) {
-        const auto *key = static_cast<const QKeyEvent *>(event);
-        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
-            BoardView->BrowseKey(key->key()))
-            return true;
     }
     // The chat entry sends on Enter; the key itself stays with the edit.
     if (watched == edChat && event->type() == QEvent::KeyPress) {

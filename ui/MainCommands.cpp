@@ -1,5 +1,6 @@
 // The game commands of the control page: new game, hints, help and the take-back, and the
 // keys that run them from either page.
+#include "BoardKeys.h"
 #include "ClipboardCommands.h"
 #include "Main.h"
 #include "MoveTyping.h"
@@ -113,5 +114,6 @@ void SetupShortcuts(TMainForm &form) {
     bind(Qt::CTRL | Qt::Key_PageDown, step(1));
     bind(Qt::CTRL | Qt::Key_PageUp, step(-1));
     form.MoveTyping = new TMoveTyping(form);
+    new TBoardKeys(form); // after the window's own filter, so it sees the keys first
     form.Clipboard = new TClipboardCommands(form);
 }

@@ -5,7 +5,6 @@
 #include "PageControl.h"
 #include "TypedMove.h"
 
-#include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -45,7 +44,6 @@ TMoveTyping::TMoveTyping(TMainForm &form)
     // Reached with Tab, not by a click: a press on the board leaves the focus in the chat entry.
     form.dgBoard->setFocusPolicy(Qt::TabFocus);
     QWidget::setTabOrder(form.pcMain, form.dgBoard);
-    form.dgBoard->installEventFilter(this);
 }
 
 void TMoveTyping::Clear() {
@@ -62,16 +60,6 @@ void TMoveTyping::Show(const QString &text) {
     LineLabel->adjustSize();
     LineLabel->move(LineMargin, TBoardGrid::ClientSize - LineLabel->height() - LineMargin);
     LineLabel->raise();
-}
-
-bool TMoveTyping::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == Form.dgBoard) {
-        if (event->type() == QEvent::KeyPress)
-            return KeyPressed(*static_cast<QKeyEvent *>(event));
-        if (event->type() == QEvent::FocusOut)
-            Clear();
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 bool TMoveTyping::KeyPressed(const QKeyEvent &key) {

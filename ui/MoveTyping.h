@@ -1,7 +1,6 @@
-// Moves from the keyboard, for everyone and for users of a screen reader: while the board has
-// the focus, typed letters and digits build a move, shown in a small line over the board;
-// Return plays it as the press that ends a move does, Escape clears it. The arrow keys, Home,
-// End and the wheel are left to the board.
+// Moves from the keyboard, for everyone and for users of a screen reader: typed letters and
+// digits build a move, shown in a small line over the board; Return plays it as the press that
+// ends a move does, Escape clears it. Which keys reach it is TBoardKeys' decision.
 #pragma once
 
 #include <QObject>
@@ -17,8 +16,12 @@ class TMoveTyping : public QObject {
     Q_OBJECT
 
 public:
-    // Watches the window's board grid, which it makes reachable with Tab.
+    // Makes the window's board grid reachable with Tab.
     explicit TMoveTyping(TMainForm &form);
+
+    // One key for the move; false when it is not one of the move's (the arrows, Tab, a key with
+    // Ctrl, Return with nothing typed).
+    bool KeyPressed(const QKeyEvent &key);
 
     // What has been typed so far.
     const QString &Typed() const { return Text; }
@@ -30,11 +33,7 @@ public:
     // text that names no legal move, or more than one, plays nothing and says so in the line.
     void PlayTyped();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    bool KeyPressed(const QKeyEvent &key);
     void Show(const QString &text);
     void Play(const TRecordEntry &move);
 

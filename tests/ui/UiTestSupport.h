@@ -135,6 +135,22 @@ inline void PlayByPresses(const TMainForm &form, const QString &moves) {
     }
 }
 
+// Where a person's keys go: to the widget with the focus in the window, or the window itself.
+inline QWidget *KeyTarget(TMainForm &form) {
+    return form.focusWidget() ? form.focusWidget() : &form;
+}
+
+inline void PressKey(TMainForm &form, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(KeyTarget(form), key, modifiers);
+}
+
+// Types the text one key at a time, as a keyboard of either script sends it.
+inline void TypeKeys(TMainForm &form, const QString &text) {
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, KeyTarget(form), Qt::Key(ch.toUpper().unicode()),
+                            QString(ch), Qt::NoModifier);
+}
+
 // The pixels of one grid cell as the board canvas holds them.
 inline QImage CellImage(const TMainForm &form, int gridColumn, int gridRow) {
     return form.dgBoard->Canvas().toImage().copy(TBoardGrid::CellRect(gridColumn, gridRow));

@@ -43,10 +43,6 @@ QImage Cell(const TMainForm &form, const char *name) {
     return CellOf(form, Board(form), name);
 }
 
-void Key(TMainForm &form, Qt::Key key) {
-    QTest::keyClick(form.pcMain->tabBar(), key);
-}
-
 // The promotion dialog is modal: the release waits inside it for the knight.
 void AnswerKnightWhenAsked(TMainForm &form, int tries = 400) {
     QTimer::singleShot(5, &form, [&form, tries] {
@@ -129,7 +125,7 @@ void TestBoardView::browsing() {
     auto *line = form.dgBoard->findChild<QLabel *>("lbBrowsing");
     QVERIFY(line);
     for (const auto &step : steps) {
-        Key(form, step.key);
+        PressKey(form, step.key);
         QCOMPARE(form.BoardView->ShownPly(), step.ply);
         QCOMPARE(Board(form), after.at(step.ply));
         QCOMPARE(form.BoardView->IsBrowsing(), !step.line.isEmpty());
@@ -153,11 +149,15 @@ void TestBoardView::browsing() {
     QApplication::sendEvent(form.dgBoard, &back);
     QCOMPARE(form.BoardView->ShownPly(), 2);
 
-    // While a text field has the focus the keys are its own.
+    // The chat entry, once it can be typed in, keeps the keys while it holds text; its cursor
+    // moves.
+    form.edChat->setReadOnly(false);
     form.edChat->setFocus();
-    Key(form, Qt::Key_End);
-    QTest::keyClick(form.edChat, Qt::Key_End);
+    form.edChat->setText(QStringLiteral("ход"));
+    PressKey(form, Qt::Key_Home);
     QCOMPARE(form.BoardView->ShownPly(), 2);
+    QCOMPARE(form.edChat->cursorPosition(), 0);
+    form.edChat->clear();
 
     // A press comes back to the game first, then acts as ever: white picks up d2.
     PressSquare(form, "d2");
@@ -168,11 +168,11 @@ void TestBoardView::browsing() {
     QCOMPARE(form.CurrentGame->MoveRecord.size(), 5);
 
     // Undo and a new game come back too.
-    Key(form, Qt::Key_Home);
+    PressKey(form, Qt::Key_Home);
     form.btReturnClick();
     QVERIFY(!form.BoardView->IsBrowsing());
     QCOMPARE(Board(form), after.at(4));
-    Key(form, Qt::Key_Left);
+    PressKey(form, Qt::Key_Left);
     form.btNewClick();
     QVERIFY(!form.BoardView->IsBrowsing());
     QCOMPARE(Board(form), after.at(0));
@@ -202,9 +202,9 @@ void TestBoardView::browsingLeavesTheGameAndTheNetworkAlone() {
     QTest::qWait(100);
     peer.readAll();
     form.pcMain->tabBar()->setFocus();
-    Key(form, Qt::Key_Left);
-    Key(form, Qt::Key_Home);
-    Key(form, Qt::Key_Right);
+    PressKey(form, Qt::Key_Left);
+    PressKey(form, Qt::Key_Home);
+    PressKey(form, Qt::Key_Right);
     QCOMPARE(form.BoardView->ShownPly(), 1);
     QTest::qWait(100);
     QCOMPARE(peer.readAll(), QByteArray());

@@ -78,6 +78,8 @@ private slots:
 
     void shortcutsRunTheCommands_data();
     void shortcutsRunTheCommands();
+    void boardKeysWhereverTheFocusIs_data();
+    void boardKeysWhereverTheFocusIs();
     void undoKeyInTheChatEntry_data();
     void undoKeyInTheChatEntry();
     void returnPressesTheFocusedButton_data();
@@ -167,6 +169,82 @@ void TestKeysAndNames::shortcutsRunTheCommands() {
     QVERIFY(focus);
     QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY(effect(form, Prompts()));
+}
+
+void TestKeysAndNames::boardKeysWhereverTheFocusIs_data() {
+    QTest::addColumn<QString>("focus"); // a widget given the focus first; empty: as at start
+    QTest::addColumn<bool>("controlPage");
+    QTest::addColumn<bool>("writableChat"); // as once a connection is up
+    QTest::addColumn<QString>("chat");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("ply");           // the half-move shown afterwards
+    QTest::addColumn<QString>("played");    // the entry added to the record, or nothing
+    QTest::addColumn<QString>("chatAfter"); // what the chat entry holds afterwards
+    const int left = Qt::Key_Left;
+    const int ret = Qt::Key_Return;
+    const int ctrl = Qt::ControlModifier;
+    const QString none;
+    // Before the keys, 1. e4 e5 is played with the mouse and a press lands on the empty e4.
+    QTest::newRow("Left, focus as at start")
+        << none << false << false << none << none << left << 0 << 1 << none << none;
+    QTest::newRow("Home in the notation") << "mmAnnotation" << false << false << none << none
+                                          << int(Qt::Key_Home) << 0 << 0 << none << none;
+    QTest::newRow("Left in the message line")
+        << "edGameMessage" << false << false << none << none << left << 0 << 1 << none << none;
+    QTest::newRow("keypad Left") << none << false << false << none << none << left
+                                 << int(Qt::KeypadModifier) << 1 << none << none;
+    QTest::newRow("Ctrl+Left is no browsing")
+        << none << false << false << none << none << left << ctrl << 2 << none << none;
+    QTest::newRow("g1f3 and Return, focus as at start")
+        << none << false << false << none << "g1f3" << ret << 0 << 3 << "6>21" << none;
+    QTest::newRow("Кc3 and Return in the chat log")
+        << "mmChat" << false << false << none << "Кc3" << ret << 0 << 3 << "1>18" << none;
+    QTest::newRow("the board's page only")
+        << none << true << false << none << "g1f3" << left << 0 << 2 << none << none;
+    QTest::newRow("writable chat keeps letters")
+        << none << false << true << none << "g1f3" << ret << 0 << 2 << none << "g1f3";
+    QTest::newRow("writable chat with text keeps Left")
+        << none << false << true << "ход" << none << left << 0 << 2 << none << "ход";
+    QTest::newRow("empty writable chat lends Left")
+        << none << false << true << none << none << left << 0 << 1 << none << none;
+}
+
+// Looking back and typed moves reach the board from wherever the focus is on its page, as a
+// person presses the keys: to the widget with the focus. The keys never move the focus.
+void TestKeysAndNames::boardKeysWhereverTheFocusIs() {
+    QFETCH(QString, focus);
+    QFETCH(bool, controlPage);
+    QFETCH(bool, writableChat);
+    QFETCH(QString, chat);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, ply);
+    QFETCH(QString, played);
+    QFETCH(QString, chatAfter);
+    TMainForm &form = Form();
+    QCOMPARE(QApplication::focusWidget(), form.edChat);
+    PlayByPresses(form, "e2e4 e7e5");
+    PressSquare(form, "e4");
+    QStringList record = form.CurrentGame->MoveRecord;
+    form.edChat->setReadOnly(!writableChat);
+    form.edChat->setText(chat);
+    if (!focus.isEmpty())
+        form.findChild<QWidget *>(focus)->setFocus();
+    if (controlPage)
+        form.pcMain->setCurrentWidget(form.tsControl);
+    QWidget *const focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    TypeKeys(form, typed);
+    PressKey(form, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (!played.isEmpty())
+        record.append(played);
+    QCOMPARE(form.CurrentGame->MoveRecord, record);
+    QCOMPARE(form.BoardView->ShownPly(), ply);
+    QCOMPARE(form.edChat->text(), chatAfter);
+    QCOMPARE(QApplication::focusWidget(), focused);
 }
 
 void TestKeysAndNames::undoKeyInTheChatEntry_data() {

@@ -24,13 +24,6 @@ const QStringList SpecialGame = {"12>28", "51>35", "28>36",   "53>37", "36>45", 
                                  "45>54", "58>44", "6>21",    "59>43", "5>12",  "60>58",
                                  "4>6",   "44>51", "54>63,K", "43>15", "6>15"};
 
-// Types the text on the board one key at a time, as a keyboard of either script sends it.
-void TypeOnBoard(const TMainForm &form, const QString &text) {
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, form.dgBoard, Qt::Key(ch.toUpper().unicode()),
-                            QString(ch), Qt::NoModifier);
-}
-
 QString Described(const TMainForm &form) {
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(form.dgBoard);
     return face ? face->text(QAccessible::Description) : QString();
@@ -145,10 +138,10 @@ void TestTypingAndClipboard::typedMoves() {
     QStringList record = form.CurrentGame->MoveRecord;
     form.SelectedSquare = SquareIndex("a2"); // a piece picked up by the mouse is let go
     QVERIFY(!form.MoveTyping->Line()->isVisible());
-    TypeOnBoard(form, typed);
+    TypeKeys(form, typed);
     QCOMPARE(form.MoveTyping->Line()->text(), typed);
     QVERIFY(form.MoveTyping->Line()->isVisible());
-    QTest::keyClick(form.dgBoard, Qt::Key_Return);
+    PressKey(form, Qt::Key_Return);
     if (!played.isEmpty())
         record.append(played);
     QCOMPARE(form.CurrentGame->MoveRecord, record);
@@ -170,14 +163,14 @@ void TestTypingAndClipboard::typedPromotionAsksOnlyWithoutAPiece() {
         return std::uint8_t(Rook);
     };
     PlayByPresses(form, "a2a4 b7b5 a4b5 a7a6 b5a6 c8b7 a6b7 b8c6");
-    TypeOnBoard(form, QStringLiteral("bxa8Ф"));
-    QTest::keyClick(form.dgBoard, Qt::Key_Return);
+    TypeKeys(form, QStringLiteral("bxa8Ф"));
+    PressKey(form, Qt::Key_Return);
     QCOMPARE(form.CurrentGame->MoveRecord.last(), QStringLiteral("49>56,Q"));
     QCOMPARE(asked, 0);
     QCOMPARE(Described(form), QStringLiteral("Белые: b7xa8Ф. Ход чёрных."));
     form.CurrentGame->UndoLastMove();
-    TypeOnBoard(form, QStringLiteral("b8"));
-    QTest::keyClick(form.dgBoard, Qt::Key_Return);
+    TypeKeys(form, QStringLiteral("b8"));
+    PressKey(form, Qt::Key_Return);
     QCOMPARE(form.CurrentGame->MoveRecord.last(), QStringLiteral("49>57,R"));
     QCOMPARE(asked, 1);
 }
