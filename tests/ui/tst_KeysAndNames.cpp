@@ -228,6 +228,7 @@ void TestKeysAndNames::boardKeysWhereverTheFocusIs() {
     QCOMPARE(QApplication::focusWidget(), form.edChat);
     PlayByPresses(form, "e2e4 e7e5");
     PressSquare(form, "e4");
+    QCOMPARE(QApplication::focusWidget(), form.edChat); // a press leaves the focus where it is
     QStringList record = form.CurrentGame->MoveRecord;
     form.edChat->setReadOnly(!writableChat);
     form.edChat->setText(chat);
