@@ -47,6 +47,7 @@ private:
     void CheckChatAcknowledged();
     void SendHeld();
     void Read();
+    void Arrived(const QList<QByteArray> &messages); // queued for delivery, stamped now
     void QuietTimeElapsed();
     void ScheduleDelivery();
     void Deliver();
@@ -64,8 +65,6 @@ private:
         QByteArray Message;
         TArrival Arrival;
     };
-    void Arrived(const QList<QByteArray> &messages);
-
     QList<TArrived> Undelivered; // shared by nested deliveries so that order is kept
     bool DeliveryScheduled = false;
     int NestedDeliveries = 0; // deliveries running one inside another
