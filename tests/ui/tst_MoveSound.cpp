@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
@@ -55,16 +54,16 @@ public:
                               QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 "
                                              "socket=") +
                                   socket});
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFile::exists(socket) && Server.state() != QProcess::NotRunning &&
-               waited.elapsed() < 10000)
-            QTest::qWait(20);
-        if (!QFile::exists(socket)) {
+        const bool settled = QTest::qWaitFor(
+            [&] { return QFile::exists(socket) || Server.state() == QProcess::NotRunning; },
+            10000);
+        if (!settled || !QFile::exists(socket)) {
             *why = QStringLiteral("pulseaudio did not start");
             return false;
         }
+        // The clients, this test's and the recorder, keep their cookie here too, not at home.
         qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+        qputenv("PULSE_COOKIE", Folder.filePath(QStringLiteral("cookie")).toUtf8());
         Recorder.setReadChannel(QProcess::StandardOutput);
         EndWithTheTest(Recorder);
         QObject::connect(&Recorder, &QProcess::readyReadStandardOutput, [this] { Take(); });
@@ -87,6 +86,7 @@ public:
             process->waitForFinished(3000);
         }
         qunsetenv("PULSE_SERVER");
+        qunsetenv("PULSE_COOKIE");
     }
 
     // The loudest sample recorded since the last Forget().
