@@ -71,11 +71,12 @@ public:
                                   QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
                                   QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
                                   QStringLiteral("--latency-msec=20")});
-        if (!Recorder.waitForStarted()) {
-            *why = QStringLiteral("parec did not start");
-            return false;
-        }
         return true;
+    }
+
+    // The monitor streams silence too: the first bytes show that the recording runs.
+    bool Recording() {
+        return Recorder.waitForStarted() && QTest::qWaitFor([this] { return Take() > 0; }, 10000);
     }
 
     ~TSoundServer() {
@@ -115,8 +116,11 @@ private:
         process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     }
 
-    void Take() {
-        Pending += Recorder.readAllStandardOutput();
+    // Reads what has come; answers how many bytes have come in all.
+    qint64 Take() {
+        const QByteArray bytes = Recorder.readAllStandardOutput();
+        Recorded += bytes.size();
+        Pending += bytes;
         const qsizetype whole = Pending.size() / 2 * 2;
         for (qsizetype i = 0; i < whole; i += 2) {
             const auto sample = static_cast<qint16>(static_cast<quint8>(Pending.at(i)) |
@@ -124,11 +128,13 @@ private:
             Peak = std::max(Peak, std::abs(static_cast<int>(sample)));
         }
         Pending.remove(0, whole);
+        return Recorded;
     }
 
     QTemporaryDir Folder;
     QProcess Server, Recorder;
     QByteArray Pending; // half a sample, at most
+    qint64 Recorded = 0;
     int Peak = 0;
 };
 
@@ -190,6 +196,7 @@ void TestMoveSound::initTestCase() {
         Sound.reset();
         QSKIP(qPrintable(why));
     }
+    QVERIFY(Sound->Recording());
     // The whole way from the program to the recording works, and is warm: from here on a
     // sound comes within a fraction of the time a silence is listened to.
     TMoveSound sound;
