@@ -36,9 +36,11 @@ and converts them to and from PGN.")
 # dpkg-shlibdeps finds the Qt, C and C++ runtime libraries; what the programs load at run time
 # without linking is named here: the platform plugins every window needs (X11's, and Wayland's,
 # without which Qt falls back to XWayland with a warning on a Wayland desktop), and Qt's own
-# Russian texts for the standard dialogs.
+# Russian texts for the standard dialogs; the event sounds' theme, and libcanberra's way to the
+# desktop's sound server (PulseAudio, or PipeWire in its place).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-wayland, sound-theme-freedesktop, libcanberra-pulse")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme")
 
 # Every install component except the full licence text, which Debian keeps once for all

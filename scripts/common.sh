@@ -8,6 +8,7 @@ KORVALEN_PACKAGES=(
     xvfb xauth xdotool imagemagick fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
     weston qt6-wayland iproute2
+    libcanberra-dev libcanberra-pulse sound-theme-freedesktop pulseaudio pulseaudio-utils
 )
 
 # ensure_packages [more packages...]: installs the Debian packages that are missing (those the

@@ -2,6 +2,7 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
+#include "MoveSound.h"
 #include "NetSession.h"
 #include "PageControl.h"
 #include "Prompts.h"
@@ -18,6 +19,7 @@ namespace {
 // The settings that belong to the window itself, beside the network's.
 const QString InterfaceSection = QStringLiteral("Interface");
 const QString MarkLastMoveKey = QStringLiteral("MarkLastMove");
+const QString MoveSoundKey = QStringLiteral("MoveSound");
 
 } // namespace
 
@@ -31,7 +33,7 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
       AlertDesktop([this] { QApplication::alert(this); }), lbDigit(BoardView->lbDigit),
       lbLitera(BoardView->lbLitera), pnBoard(BoardView->pnBoard), dgBoard(BoardView->dgBoard),
       ClientSocket(&Session->Client()), ServerSocket(&Session->Server()),
-      PromptsObject(std::make_unique<TPrompts>()) {
+      MoveSound(std::make_unique<TMoveSound>()), PromptsObject(std::make_unique<TPrompts>()) {
     SetupComponents();
     UsePixelRatio(dgBoard->devicePixelRatioF());
     ConnectHandlers();
@@ -40,6 +42,8 @@ TMainForm::TMainForm(const QString &folder, QWidget *parent)
     // Unlike the orientation, the marking is kept between runs.
     cbMarkLastMove->setChecked(ReadSetting(IniFileName, InterfaceSection, MarkLastMoveKey,
                                            QStringLiteral("0")) == QStringLiteral("1"));
+    cbMoveSound->setChecked(ReadSetting(IniFileName, InterfaceSection, MoveSoundKey,
+                                        QStringLiteral("0")) == QStringLiteral("1"));
     StartNewGame();
     DescribeBoard();
     tmFlicker->start();
@@ -86,12 +90,19 @@ void TMainForm::StartNewGame() {
     pcMain->setCurrentWidget(tsBoard);
 }
 
-// Written only when the user changes it; every other line of the file stays as it is.
 void TMainForm::cbMarkLastMoveClick() {
-    const bool mark = cbMarkLastMove->isChecked();
+    WriteInterfaceSetting(MarkLastMoveKey, cbMarkLastMove->isChecked());
+}
+
+void TMainForm::cbMoveSoundClick() {
+    WriteInterfaceSetting(MoveSoundKey, cbMoveSound->isChecked());
+}
+
+// Written only when the user changes it; every other line of the file stays as it is.
+void TMainForm::WriteInterfaceSetting(const QString &key, bool on) {
     QString error;
-    if (!WriteSetting(IniFileName, InterfaceSection, MarkLastMoveKey,
-                      mark ? QStringLiteral("1") : QStringLiteral("0"), &error))
+    if (!WriteSetting(IniFileName, InterfaceSection, key,
+                      on ? QStringLiteral("1") : QStringLiteral("0"), &error))
         Prompts().ShowMessage(this, QMessageBox::Critical, QStringLiteral("Korvalen"), error,
                               QMessageBox::Ok);
 }

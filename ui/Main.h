@@ -21,6 +21,7 @@ class QTimer;
 struct TBadEntry;
 class TClipboardCommands;
 struct TGameText;
+class TMoveSound;
 class TMoveTyping;
 class TClientEndpoint;
 class TNetSession;
@@ -64,6 +65,7 @@ public:
     void tsBoardShow() { DrawBoard(); }
     void cbWhiteOnTopClick() { BoardView->SetWhiteOnTop(cbWhiteOnTop->isChecked()); }
     void cbMarkLastMoveClick();
+    void cbMoveSoundClick();
     QPoint GridCellOf(int column, int row) const { return BoardView->GridCellOf(column, row); }
     void dgBoardMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     void tmFlickerTimer() { BoardView->Flicker(SelectedSquare, FlickerRaised); }
@@ -107,6 +109,7 @@ public:
     QGroupBox *gbGame = nullptr, *gbInterface = nullptr, *gbNet = nullptr;
     QPushButton *btNew = nullptr, *btLoad = nullptr, *btSave = nullptr, *btReturn = nullptr;
     QCheckBox *cbWhiteOnTop = nullptr, *cbShowHints = nullptr, *cbMarkLastMove = nullptr;
+    QCheckBox *cbMoveSound = nullptr; // a sound when the opponent's move arrives
     QPushButton *btHelp = nullptr;
     QRadioButton *rbAsServer = nullptr, *rbAsClient = nullptr;
     QLabel *lbIpAddress = nullptr, *Label = nullptr;
@@ -118,6 +121,7 @@ public:
     TPieceSelectForm *PieceSelectForm = nullptr;
     TMoveTyping *MoveTyping = nullptr;       // moves typed on the board
     TClipboardCommands *Clipboard = nullptr; // games copied and pasted
+    std::unique_ptr<TMoveSound> MoveSound;   // what cbMoveSound lets the player hear
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -136,6 +140,8 @@ private:
     void ReceiveTakeBackRequest();
     void ReceiveTakeBackAnswer(bool consent);
     void TakeBackLastMove();
+    void HearOpponentMove(); // when the player asked for it
+    void WriteInterfaceSetting(const QString &key, bool on);
     bool WindowIsActive() const;
     void ShowFileProblem(const QString &caption, const QString &text);
     bool ConfirmReplace(const QString &fileName); // may an existing file be replaced?

@@ -4,6 +4,7 @@
 #include "BoardView.h"
 #include "Keyboard.h"
 #include "Main.h"
+#include "MoveSound.h"
 #include "NetSession.h"
 #include "PageControl.h"
 #include "Pictures.h"
@@ -134,6 +135,11 @@ void SetupControlPage(TMainForm &form) {
     form.cbMarkLastMove->setToolTip(
         QStringLiteral("Выделять на доске поля, откуда и куда пошла фигура последним ходом"));
     WidenToCaption(form.cbMarkLastMove);
+    form.cbMoveSound = Create<QCheckBox>(form.gbInterface, "cbMoveSound", {232, 48, 170, 17});
+    form.cbMoveSound->setText(QStringLiteral("Звук при ходе соперника"));
+    form.cbMoveSound->setToolTip(
+        QStringLiteral("Короткий звук, когда по сети приходит ход соперника"));
+    WidenToCaption(form.cbMoveSound);
     form.btHelp =
         AddPictureButton(form.gbInterface, "btHelp", QStringLiteral("Помощь по программе"),
                          QStringLiteral("help"), {30, 81, 180, 25});
@@ -186,11 +192,12 @@ void SetupSideColumn(TMainForm &form) {
 }
 
 void SetupTabOrder(TMainForm &form) {
-    const std::array<QWidget *, 16> order = {
+    const std::array<QWidget *, 17> order = {
         form.pcMain,       form.btNew,         form.btLoad,      form.btSave,
         form.btReturn,     form.cbWhiteOnTop,  form.cbShowHints, form.cbMarkLastMove,
-        form.btHelp,       form.rbAsServer,    form.rbAsClient,  form.edServerIP,
-        form.mmAnnotation, form.edGameMessage, form.mmChat,      form.edChat};
+        form.cbMoveSound,  form.btHelp,        form.rbAsServer,  form.rbAsClient,
+        form.edServerIP,   form.mmAnnotation,  form.edGameMessage, form.mmChat,
+        form.edChat};
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -198,7 +205,7 @@ void SetupTabOrder(TMainForm &form) {
 // What a screen reader says of each control: its name, and its hint where it has one. Captions
 // lose the blanks that pad them to the layout. Labels and windows are read by their texts.
 void SetupAccessibleNames(TMainForm &form) {
-    const std::array<std::pair<QWidget *, const char16_t *>, 23> names = {{
+    const std::array<std::pair<QWidget *, const char16_t *>, 24> names = {{
         {form.shConnect, u"Индикатор подключения: нет связи"},
         {form.pcMain, u"Страницы окна"},
         {form.tsBoard, u"Шахматная доска"},
@@ -213,6 +220,7 @@ void SetupAccessibleNames(TMainForm &form) {
         {form.cbWhiteOnTop, u"Белые наверху"},
         {form.cbShowHints, u"Показывать подсказки"},
         {form.cbMarkLastMove, u"Отмечать последний ход"},
+        {form.cbMoveSound, u"Звук при ходе соперника"},
         {form.btHelp, u"Помощь по программе"},
         {form.gbNet, u"Сеть"},
         {form.rbAsServer, u"Главный компьютер (сервер)"},
@@ -294,6 +302,11 @@ void TMainForm::ConnectHandlers() {
     connect(cbMarkLastMove, &QCheckBox::toggled, BoardView, &TBoardView::SetMarkLastMove);
     // Only the user's own change is written to the settings file.
     connect(cbMarkLastMove, &QCheckBox::clicked, this, &TMainForm::cbMarkLastMoveClick);
+    connect(cbMoveSound, &QCheckBox::clicked, this, &TMainForm::cbMoveSoundClick);
+    connect(cbMoveSound, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            MoveSound->Prepare();
+    });
     connect(cbShowHints, &QCheckBox::toggled, this, &TMainForm::cbShowHintsClick);
     connect(btNew, &QPushButton::clicked, this, &TMainForm::btNewClick);
     connect(btLoad, &QPushButton::clicked, this, &TMainForm::btLoadClick);

@@ -2,6 +2,7 @@
 // the chat entry, and what a message from the peer does to the game (the longer record wins),
 // the negotiated take-back and the attention marker. The session does the networking.
 #include "Main.h"
+#include "MoveSound.h"
 #include "NetSession.h"
 #include "PieceSelect.h"
 #include "Prompts.h"
@@ -19,6 +20,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QWindowStateChangeEvent>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -149,10 +151,17 @@ void TMainForm::ReceiveMoveList(const QStringList &received) {
         TReplay replay = ReplayRecord(received);
         if (replay.Bad)
             return;
+        // The opponent's move is one more move on the game both boards show; a longer game
+        // brought whole (loaded, or kept while apart) is not a move to be heard.
+        const QStringList &local = CurrentGame->MoveRecord;
+        const bool opponentMoved = received.size() == localCount + 1 &&
+                                   std::equal(local.cbegin(), local.cend(), received.cbegin());
         CurrentGame->Adopt(std::move(*replay.Game));
         SelectedSquare = -1;
         DrawBoard();
         RefreshNotation();
+        if (opponentMoved)
+            HearOpponentMove();
         SetAttention(true);
         Session->AnswerMoveList(CurrentGame->MoveRecord);
     } else if (received.size() < localCount) {
@@ -203,8 +212,12 @@ void TMainForm::ReceiveTakeBackRequest() {
 void TMainForm::ReceiveTakeBackAnswer(bool consent) {
     if (consent || TakeBackRefusalOpen) {
         SetAttention(true);
-        if (consent)
+        if (consent) {
+            const bool moveTakenBack = !CurrentGame->MoveRecord.isEmpty();
             TakeBackLastMove();
+            if (moveTakenBack)
+                HearOpponentMove(); // the opponent agreed: the game changed by their word
+        }
         return;
     }
     const QScopedValueRollback open(TakeBackRefusalOpen, true);
@@ -218,6 +231,12 @@ void TMainForm::TakeBackLastMove() {
     CurrentGame->UndoLastMove();
     DrawBoard();
     RefreshNotation();
+}
+
+// Only the peer's changes of the game come here, never the player's own.
+void TMainForm::HearOpponentMove() {
+    if (cbMoveSound->isChecked())
+        MoveSound->Play();
 }
 
 // ---- Chat ---------------------------------------------------------------------------------------

@@ -96,6 +96,10 @@ done
 for plugins in qt6-qpa-plugins qt6-wayland; do
     grep -Eq "(^|, )$plugins( |,|$)" <<<"$depends" || fail "Depends lacks $plugins: $depends"
 done
+# The opponent's move is heard through libcanberra's PulseAudio driver, in the theme's sound.
+for sound in libcanberra0 libcanberra-pulse sound-theme-freedesktop; do
+    grep -Eq "(^|, )$sound( |,|$)" <<<"$depends" || fail "Depends lacks $sound: $depends"
+done
 grep -q 'qt6-translations-l10n' <<<"$(field Depends) $(field Recommends)" \
     || fail "qt6-translations-l10n is neither a dependency nor recommended"
 

@@ -12,6 +12,7 @@
 #include "UiTestSupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -76,7 +77,8 @@ private slots:
 
     void lastMoveMarked_data();
     void lastMoveMarked();
-    void markingKeptInTheSettingsFile();
+    void boxKeptInTheSettingsFile_data();
+    void boxKeptInTheSettingsFile();
 
 private:
     QString IniPath() const { return PathOf(QStringLiteral("Korvalen.ini")); }
@@ -332,36 +334,48 @@ void TestBoardView::lastMoveMarked() {
     QCOMPARE(Board(form), plain);
 }
 
-// Kept between runs in a section of its own; every other line of the file stays as it was.
-void TestBoardView::markingKeptInTheSettingsFile() {
+// The interface's boxes that are kept between runs, each under its key.
+void TestBoardView::boxKeptInTheSettingsFile_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("key");
+    QTest::newRow("last move marked") << "cbMarkLastMove" << QByteArray("MarkLastMove");
+    QTest::newRow("opponent's move heard") << "cbMoveSound" << QByteArray("MoveSound");
+}
+
+// Kept in a section of its own, off unless chosen; every other line of the file stays as it was.
+void TestBoardView::boxKeptInTheSettingsFile() {
+    QFETCH(QString, box);
+    QFETCH(QByteArray, key);
     QFile ini(IniPath());
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write(OtherSettings);
     ini.close();
     OpenWindow();
-    QVERIFY(!Form().cbMarkLastMove->isChecked());
+    const auto checkBox = [this, &box] { return Form().findChild<QCheckBox *>(box); };
+    QVERIFY(checkBox() != nullptr);
+    QVERIFY(!checkBox()->isChecked());
     QCOMPARE(FileBytes(IniPath()), OtherSettings); // nothing is written at start-up
-    Form().cbMarkLastMove->click();
+    checkBox()->click();
     const QByteArray on = FileBytes(IniPath());
     QVERIFY2(on.startsWith(OtherSettings), on.constData());
-    QVERIFY2(on.contains("[Interface]") && on.contains("MarkLastMove=1"), on.constData());
+    QVERIFY2(on.contains("[Interface]") && on.contains(key + "=1"), on.constData());
 
     Window.reset();
     OpenWindow();
-    QVERIFY(Form().cbMarkLastMove->isChecked());
-    Form().cbMarkLastMove->click();
+    QVERIFY(checkBox()->isChecked());
+    checkBox()->click();
     QByteArray off = on;
-    off.replace("MarkLastMove=1", "MarkLastMove=0");
+    off.replace(key + "=1", key + "=0");
     QCOMPARE(FileBytes(IniPath()), off);
 
-    // A file that cannot be written is reported; the board follows the box all the same.
+    // A file that cannot be written is reported; the box keeps what the player chose.
     QVERIFY(QFile::remove(IniPath()));
     QVERIFY(QDir(Folder->path()).mkdir("Korvalen.ini"));
-    Form().cbMarkLastMove->click();
+    checkBox()->click();
     QCOMPARE(Window->Prompts->Messages.size(), 1);
     QCOMPARE(Window->Prompts->Messages.first().Icon, QMessageBox::Critical);
     QVERIFY(Window->Prompts->Messages.first().Text.startsWith("Unable to write to"));
-    QVERIFY(Form().cbMarkLastMove->isChecked());
+    QVERIFY(checkBox()->isChecked());
 }
 
 QTEST_MAIN(TestBoardView)
