@@ -13,6 +13,8 @@ void CheckBitboards([[maybe_unused]] const TBoard &board) {
 #ifdef KORVALEN_CHECK_BITBOARDS
     if (!board.BitboardsAgree())
         qFatal("the bitboards no longer describe the squares");
+    if (board.PiecesKey() != PiecesKeyOf(board))
+        qFatal("the position key no longer describes the squares");
 #endif
 }
 
@@ -48,6 +50,10 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     if (!move || !apply)
         return move.has_value();
 
+    // The position left behind joins the earlier ones before the promotion question, which may
+    // run an event loop.
+    EarlierKeys.append(PositionKeyOf(*this));
+    HalfMoveClock = move->Mover == Pawn || move->Capture ? 0 : HalfMoveClock + 1;
     MovePieces(*Board, *move, EnPassantSquare);
     EnPassantSquare = EnPassantAfter(*move);
     if (move->Promotion) {
@@ -59,7 +65,7 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
         move->PromotionKind = kind;
     }
     const std::uint8_t rights =
-        CastlingRightsAfter(Board->Occupancy(), TBitPosition::Of(*this).Castling);
+        CastlingRightsAfter(Board->Occupancy(), CastlingRightsOf(*this));
     WhiteCastleShort = (rights & WhiteShortRight) != 0;
     WhiteCastleLong = (rights & WhiteLongRight) != 0;
     BlackCastleShort = (rights & BlackShortRight) != 0;
