@@ -1,5 +1,6 @@
 // The board page at work for the window: the presses that pick up and move pieces, and the
 // notation beside the board. The board view draws; the window owns the game.
+#include "BoardNotices.h"
 #include "Main.h"
 #include "NetSession.h"
 
@@ -8,6 +9,7 @@
 
 void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     bool pickedUp = false;
+    BoardView->Notices().Set(TBoardNotices::TKind::WaitingGame, {}); // the player has begun
     // A game at its end takes no press: mate and stalemate are the rules' word.
     const TGameStatus status = CurrentGame->Status();
     if (status != TGameStatus::Mate && status != TGameStatus::Stalemate) {
