@@ -71,15 +71,15 @@ bool IsDeadByMaterial(const TOccupancy &pieces) {
 QString DrawNotice(TDrawKind kind) {
     switch (kind) {
     case TDrawKind::DeadPosition:
-        return QStringLiteral(u"Ничья: ни одна сторона не может поставить мат");
+        return QStringLiteral(u"Ничья: мат невозможен");
     case TDrawKind::FivefoldRepetition:
-        return QStringLiteral(u"Ничья: позиция повторилась пять раз");
+        return QStringLiteral(u"Ничья: пятикратное повторение");
     case TDrawKind::SeventyFiveMoves:
-        return QStringLiteral(u"Ничья: 75 ходов без взятий и ходов пешек");
+        return QStringLiteral(u"Ничья: правило 75 ходов");
     case TDrawKind::ThreefoldRepetition:
-        return QStringLiteral(u"Позиция повторилась трижды: можно потребовать ничью");
+        return QStringLiteral(u"Троекратное повторение: можно требовать ничью");
     case TDrawKind::FiftyMoves:
-        return QStringLiteral(u"50 ходов без взятий и ходов пешек: можно потребовать ничью");
+        return QStringLiteral(u"Правило 50 ходов: можно требовать ничью");
     case TDrawKind::None:
         break;
     }

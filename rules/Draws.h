@@ -39,5 +39,5 @@ int RepetitionsOf(const TGame &game);
 // every bishop on squares of one colour.
 bool IsDeadByMaterial(const TOccupancy &pieces);
 
-// What the window says of the draw, in the players' words; empty for None.
+// What the window says of the draw, short enough for the line over the board; empty for None.
 QString DrawNotice(TDrawKind kind);
