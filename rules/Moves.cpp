@@ -3,6 +3,7 @@
 #include "LegalMoves.h"
 
 #include <QtGlobal>
+#include <limits>
 
 namespace {
 
@@ -53,7 +54,10 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     // The position left behind joins the earlier ones before the promotion question, which may
     // run an event loop.
     EarlierKeys.append(PositionKeyOf(*this));
-    HalfMoveClock = move->Mover == Pawn || move->Capture ? 0 : HalfMoveClock + 1;
+    if (move->Mover == Pawn || move->Capture)
+        HalfMoveClock = 0;
+    else if (HalfMoveClock < std::numeric_limits<int>::max()) // a FEN may set any count
+        ++HalfMoveClock;
     MovePieces(*Board, *move, EnPassantSquare);
     EnPassantSquare = EnPassantAfter(*move);
     if (move->Promotion) {
@@ -64,8 +68,7 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
         Board->Promote(to, kind);
         move->PromotionKind = kind;
     }
-    const std::uint8_t rights =
-        CastlingRightsAfter(Board->Occupancy(), CastlingRightsOf(*this));
+    const std::uint8_t rights = CastlingRightsAfter(Board->Occupancy(), CastlingRightsOf(*this));
     WhiteCastleShort = (rights & WhiteShortRight) != 0;
     WhiteCastleLong = (rights & WhiteLongRight) != 0;
     BlackCastleShort = (rights & BlackShortRight) != 0;

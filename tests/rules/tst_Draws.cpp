@@ -59,11 +59,11 @@ void TestDraws::drawOfPosition_data() {
     // After d2d4 the pawn on e4 may take en passant: that position is not the one that comes
     // back twice after it.
     QTest::newRow("capturable en passant differs")
-        << QStringLiteral("4k3/8/8/8/4p3/8/3P4/4K3 w - - 0 1") << QStringLiteral("d2d4 ") + KingSteps(2)
-        << K::None << open;
+        << QStringLiteral("4k3/8/8/8/4p3/8/3P4/4K3 w - - 0 1")
+        << QStringLiteral("d2d4 ") + KingSteps(2) << K::None << open;
     QTest::newRow("no pawn to take en passant")
-        << QStringLiteral("4k3/8/8/8/8/8/3P4/4K3 w - - 0 1") << QStringLiteral("d2d4 ") + KingSteps(2)
-        << K::ThreefoldRepetition << open;
+        << QStringLiteral("4k3/8/8/8/8/8/3P4/4K3 w - - 0 1")
+        << QStringLiteral("d2d4 ") + KingSteps(2) << K::ThreefoldRepetition << open;
     // Taking en passant would leave the king on a4 to the rook on h4: no capture, no difference.
     QTest::newRow("en passant that exposes the king")
         << QStringLiteral("8/8/8/8/k3p2R/8/3P4/4K3 w - - 0 1")
@@ -76,41 +76,41 @@ void TestDraws::drawOfPosition_data() {
                                 << QStringLiteral("a1a2") << K::None << open;
     QTest::newRow("fifty moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 99 80")
                                  << QStringLiteral("a1a2") << K::FiftyMoves << open;
-    QTest::newRow("fifty moves from the FEN")
-        << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 b - - 120 80") << QString() << K::FiftyMoves
-        << open;
+    QTest::newRow("fifty moves from the FEN") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 b - - 120 80")
+                                              << QString() << K::FiftyMoves << open;
     QTest::newRow("capture starts the count afresh")
-        << QStringLiteral("8/8/4k3/8/8/8/r7/R3K3 w - - 149 80") << QStringLiteral("a1a2")
-        << K::None << open;
+        << QStringLiteral("8/8/4k3/8/8/8/r7/R3K3 w - - 149 80") << QStringLiteral("a1a2") << K::None
+        << open;
     QTest::newRow("seventy-five moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 149 80")
                                         << QStringLiteral("a1a2") << K::SeventyFiveMoves << draw;
+    QTest::newRow("clock at its largest count")
+        << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 2147483647 80") << QStringLiteral("a1a2")
+        << K::SeventyFiveMoves << draw;
     QTest::newRow("mate on the seventy-fifth move")
         << QStringLiteral("k7/8/1K6/8/8/8/8/7R w - - 149 100") << QStringLiteral("h1h8") << K::None
         << QStringLiteral("1-0");
     QTest::newRow("stalemate on the seventy-fifth move")
-        << QStringLiteral("k7/8/8/2Q5/8/8/8/7K w - - 149 100") << QStringLiteral("c5b6")
-        << K::None << draw;
+        << QStringLiteral("k7/8/8/2Q5/8/8/8/7K w - - 149 100") << QStringLiteral("c5b6") << K::None
+        << draw;
     QTest::newRow("bare kings") << QStringLiteral("8/8/4k3/8/8/3K4/8/8 w - - 0 1") << QString()
                                 << K::DeadPosition << draw;
     QTest::newRow("bare kings after a capture")
         << QStringLiteral("8/8/4k3/8/8/3K4/4p3/8 w - - 0 1") << QStringLiteral("d3e2")
         << K::DeadPosition << draw;
-    QTest::newRow("king and bishop") << QStringLiteral("8/8/4k3/8/8/3KB3/8/8 b - - 0 1")
-                                     << QString() << K::DeadPosition << draw;
-    QTest::newRow("king and knight") << QStringLiteral("8/8/4kn2/8/8/3K4/8/8 w - - 0 1")
-                                     << QString() << K::DeadPosition << draw;
-    QTest::newRow("bishops on dark squares")
-        << QStringLiteral("5b2/8/4k3/8/8/3KB3/8/2B5 w - - 0 1") << QString() << K::DeadPosition
-        << draw;
-    QTest::newRow("bishops on light squares")
-        << QStringLiteral("2b5/8/4k3/8/8/3K1B2/8/8 w - - 0 1") << QString() << K::DeadPosition
-        << draw;
+    QTest::newRow("king and bishop")
+        << QStringLiteral("8/8/4k3/8/8/3KB3/8/8 b - - 0 1") << QString() << K::DeadPosition << draw;
+    QTest::newRow("king and knight")
+        << QStringLiteral("8/8/4kn2/8/8/3K4/8/8 w - - 0 1") << QString() << K::DeadPosition << draw;
+    QTest::newRow("bishops on dark squares") << QStringLiteral("5b2/8/4k3/8/8/3KB3/8/2B5 w - - 0 1")
+                                             << QString() << K::DeadPosition << draw;
+    QTest::newRow("bishops on light squares") << QStringLiteral("2b5/8/4k3/8/8/3K1B2/8/8 w - - 0 1")
+                                              << QString() << K::DeadPosition << draw;
     QTest::newRow("two knights") << QStringLiteral("8/8/4k3/8/8/3K4/8/1NN5 w - - 0 1") << QString()
                                  << K::None << open;
     QTest::newRow("bishops on both colours")
         << QStringLiteral("2b5/8/4k3/8/8/3K4/8/2B5 w - - 0 1") << QString() << K::None << open;
-    QTest::newRow("bishop and knight") << QStringLiteral("8/8/4k3/8/8/3KBN2/8/8 w - - 0 1")
-                                       << QString() << K::None << open;
+    QTest::newRow("bishop and knight")
+        << QStringLiteral("8/8/4k3/8/8/3KBN2/8/8 w - - 0 1") << QString() << K::None << open;
     QTest::newRow("a pawn left") << QStringLiteral("8/8/4k3/8/8/3KB3/6p1/8 w - - 0 1") << QString()
                                  << K::None << open;
 }
