@@ -46,7 +46,6 @@ void TestDraws::drawOfPosition_data() {
     QTest::newRow("initial position") << QString() << QString() << K::None << open;
     QTest::newRow("twofold") << QString() << KnightCycles(1) << K::None << open;
     QTest::newRow("threefold") << QString() << KnightCycles(2) << K::ThreefoldRepetition << open;
-    QTest::newRow("fourfold") << QString() << KnightCycles(3) << K::ThreefoldRepetition << open;
     QTest::newRow("fivefold") << QString() << KnightCycles(4) << K::FivefoldRepetition << draw;
     // The same placement as at the start three times, but the first time with both castling
     // rights on the king's side still there.
@@ -76,8 +75,6 @@ void TestDraws::drawOfPosition_data() {
                                 << QStringLiteral("a1a2") << K::None << open;
     QTest::newRow("fifty moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 99 80")
                                  << QStringLiteral("a1a2") << K::FiftyMoves << open;
-    QTest::newRow("fifty moves from the FEN") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 b - - 120 80")
-                                              << QString() << K::FiftyMoves << open;
     QTest::newRow("capture starts the count afresh")
         << QStringLiteral("8/8/4k3/8/8/8/r7/R3K3 w - - 149 80") << QStringLiteral("a1a2") << K::None
         << open;
@@ -92,8 +89,6 @@ void TestDraws::drawOfPosition_data() {
     QTest::newRow("stalemate on the seventy-fifth move")
         << QStringLiteral("k7/8/8/2Q5/8/8/8/7K w - - 149 100") << QStringLiteral("c5b6") << K::None
         << draw;
-    QTest::newRow("bare kings") << QStringLiteral("8/8/4k3/8/8/3K4/8/8 w - - 0 1") << QString()
-                                << K::DeadPosition << draw;
     QTest::newRow("bare kings after a capture")
         << QStringLiteral("8/8/4k3/8/8/3K4/4p3/8 w - - 0 1") << QStringLiteral("d3e2")
         << K::DeadPosition << draw;
@@ -103,14 +98,10 @@ void TestDraws::drawOfPosition_data() {
         << QStringLiteral("8/8/4kn2/8/8/3K4/8/8 w - - 0 1") << QString() << K::DeadPosition << draw;
     QTest::newRow("bishops on dark squares") << QStringLiteral("5b2/8/4k3/8/8/3KB3/8/2B5 w - - 0 1")
                                              << QString() << K::DeadPosition << draw;
-    QTest::newRow("bishops on light squares") << QStringLiteral("2b5/8/4k3/8/8/3K1B2/8/8 w - - 0 1")
-                                              << QString() << K::DeadPosition << draw;
     QTest::newRow("two knights") << QStringLiteral("8/8/4k3/8/8/3K4/8/1NN5 w - - 0 1") << QString()
                                  << K::None << open;
     QTest::newRow("bishops on both colours")
         << QStringLiteral("2b5/8/4k3/8/8/3K4/8/2B5 w - - 0 1") << QString() << K::None << open;
-    QTest::newRow("bishop and knight")
-        << QStringLiteral("8/8/4k3/8/8/3KBN2/8/8 w - - 0 1") << QString() << K::None << open;
     QTest::newRow("a pawn left") << QStringLiteral("8/8/4k3/8/8/3KB3/6p1/8 w - - 0 1") << QString()
                                  << K::None << open;
 }
