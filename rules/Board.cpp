@@ -71,6 +71,7 @@ void TBoard::Clear() {
     for (auto &square : Squares)
         square->Piece = nullptr;
     Bits = {};
+    Key = 0;
     OwnedPieces.clear();
 }
 
@@ -78,6 +79,7 @@ void TBoard::TakePiecesOf(TBoard &other) {
     for (std::size_t i = 0; i < Squares.size(); ++i)
         Squares[i]->Piece = std::exchange(other.Squares[i]->Piece, nullptr);
     Bits = std::exchange(other.Bits, {});
+    Key = std::exchange(other.Key, 0);
     OwnedPieces = std::move(other.OwnedPieces);
     other.OwnedPieces.clear();
 }
@@ -94,11 +96,15 @@ TPieces *TBoard::PutPiece(int index, TColor color, TKind kind) {
 
 void TBoard::SetPiece(int index, TPieces *piece) {
     TPieces *&slot = Squares[index]->Piece;
-    if (slot)
+    if (slot) {
         Bits.Toggle(index, slot->Color, slot->Kind);
+        Key ^= PieceKey(slot->Color, slot->Kind, index);
+    }
     slot = piece;
-    if (piece)
+    if (piece) {
         Bits.Toggle(index, piece->Color, piece->Kind);
+        Key ^= PieceKey(piece->Color, piece->Kind, index);
+    }
 }
 
 void TBoard::MovePiece(int from, int to) {
@@ -126,6 +132,7 @@ void TBoard::RefreshBitboards() {
         if (const TPieces *piece = Squares[i]->Piece)
             Bits.Toggle(i, piece->Color, piece->Kind);
     }
+    Key = PiecesKeyOf(*this);
 }
 
 bool TBoard::BitboardsAgree() const {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "Bitboards.h"
+#include "PositionKeys.h"
 
 #include <QChar>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -123,13 +125,15 @@ public:
     // The squares themselves stay, so pointers to them remain good.
     void TakePiecesOf(TBoard &other);
 
-    // ---- Occupancy bitboards beside the squares ----
+    // ---- Occupancy bitboards and the position key beside the squares ----
     // The squares stay the model everyone reads; beside them the board keeps which squares
-    // each colour and kind occupies, for the move search. Every change of a square goes
-    // through the operations here (and PutPiece, Clear, SetUpPieces, TakePiecesOf), which
-    // keep both in step. Code that writes a square's Piece or a piece's Kind by hand calls
-    // RefreshBitboards afterwards.
+    // each colour and kind occupies, for the move search, and the pieces' part of the
+    // position key, for repetitions. Every change of a square goes through the operations
+    // here (and PutPiece, Clear, SetUpPieces, TakePiecesOf), which keep all three in step.
+    // Code that writes a square's Piece or a piece's Kind by hand calls RefreshBitboards
+    // afterwards.
     const TOccupancy &Occupancy() const { return Bits; }
+    TPositionKey PiecesKey() const { return Key; }
     // The piece on `from` goes to `to`; whatever stood there leaves the board.
     void MovePiece(int from, int to);
     void RemovePiece(int index);
@@ -151,6 +155,7 @@ private:
     // made as more are added, and a set-up reuses its storage.
     std::deque<TPieces> OwnedPieces;
     TOccupancy Bits;
+    TPositionKey Key = 0;
 };
 
 // The game's state beside its board, each field at its value when a game starts. It is the
@@ -167,6 +172,11 @@ struct TGameState {
     // The square of the pawn that has just advanced two rows (not the square it passed over,
     // which FEN names); -1 when the last move was no double step.
     int EnPassantSquare = -1;
+    // Half-moves since the last capture or pawn move: the fifty- and seventy-five-move rules.
+    int HalfMoveClock = 0;
+    // The key of every position before the present one, oldest first (PositionKeyOf): a
+    // repetition is the present key found among them.
+    QList<TPositionKey> EarlierKeys;
 
     bool operator==(const TGameState &) const = default;
 };

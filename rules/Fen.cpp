@@ -1,6 +1,7 @@
 #include "Fen.h"
 
 #include "Board.h"
+#include "LegalMoves.h"
 #include "Record.h"
 #include "San.h"
 
@@ -146,6 +147,7 @@ bool SetUpFromFen(TGame &game, const QString &fen, QString *error) {
     TGameState state;
     state.SideToMove = position.SideToMove;
     state.EnPassantSquare = position.EnPassantSquare;
+    state.HalfMoveClock = fields.size() > 4 ? fields[4].toInt() : 0;
     // A right whose king or rook is not at home is dropped, as a played move would drop it.
     const auto at = [&](int index, TColor color, TKind kind) {
         return position.Pieces[index] == std::pair{color, kind};
@@ -197,35 +199,14 @@ QString PlacementSideAndCastling(const TGame &game) {
     return fen + (castling.isEmpty() ? QStringLiteral("-") : castling);
 }
 
-// The square the pawn of EnPassantSquare passed over, between the pawn and its start row.
-int PassedOverSquare(const TGame &game) {
-    return game.EnPassantSquare + (game.EnPassantSquare / 8 == 3 ? -8 : 8);
-}
-
-// Can the side to move take the pawn that has just advanced two rows? Only a pawn beside it
-// may, and only when the capture leaves its own king safe, which TryMove judges.
-bool CanTakeEnPassant(TGame &game) {
-    if (game.EnPassantSquare < 0)
-        return false;
-    const int target = PassedOverSquare(game);
-    const int column = game.EnPassantSquare % 8;
-    for (const int side : {-1, 1}) {
-        if (column + side < 0 || column + side > 7)
-            continue;
-        const TPieces *pawn = game.Board->Squares[game.EnPassantSquare + side]->Piece;
-        if (pawn && pawn->Kind == Pawn && pawn->Color == game.SideToMove &&
-            game.TryMove(game.EnPassantSquare + side, target, NoPromotion, false))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 QString FenOf(const TGame &game) {
     QString fen = PlacementSideAndCastling(game) + u' ';
-    fen += game.EnPassantSquare < 0 ? QStringLiteral("-") : SquareName(PassedOverSquare(game));
-    fen += QStringLiteral(" 0 ") + QString::number(game.MoveRecord.size() / 2 + 1);
+    fen += game.EnPassantSquare < 0 ? QStringLiteral("-")
+                                    : SquareName(PassedOverSquare(game.EnPassantSquare));
+    fen += u' ' + QString::number(game.HalfMoveClock) + u' ' +
+           QString::number(game.MoveRecord.size() / 2 + 1);
     return fen;
 }
 
@@ -233,19 +214,13 @@ QString StandardFenAfter(const QStringList &record, int plies) {
     if (plies < 0 || plies > record.size())
         return {};
     TGame game; // no hooks: no message goes anywhere, a promotion without a letter is a queen
-    int halfMoveClock = 0;
     for (int i = 0; i < plies; ++i) {
         const std::optional<TRecordEntry> move = TRecordEntry::Parse(record[i]);
-        if (!move)
+        if (!move || !game.TryMove(move->From, move->To, move->Promotion, true))
             return {};
-        // A pawn move or a capture (en passant included, onto an empty square) starts the count
-        // afresh: the rules' own judgement of the move says which it is.
-        const std::optional<TMove> judged = game.JudgeMove(move->From, move->To);
-        if (!judged || !game.TryMove(move->From, move->To, move->Promotion, true))
-            return {};
-        halfMoveClock = judged->Mover == Pawn || judged->Capture ? 0 : halfMoveClock + 1;
     }
     QString fen = PlacementSideAndCastling(game) + u' ';
-    fen += CanTakeEnPassant(game) ? SquareName(PassedOverSquare(game)) : QStringLiteral("-");
-    return fen + QStringLiteral(" %1 %2").arg(halfMoveClock).arg(plies / 2 + 1);
+    fen += CanTakeEnPassant(game) ? SquareName(PassedOverSquare(game.EnPassantSquare))
+                                  : QStringLiteral("-");
+    return fen + QStringLiteral(" %1 %2").arg(game.HalfMoveClock).arg(plies / 2 + 1);
 }

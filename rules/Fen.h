@@ -8,13 +8,14 @@ class TGame;
 
 // Sets the game up from a FEN string: pieces, side to move, castling rights and the en-passant
 // square (the FEN target square becomes EnPassantSquare, the square of the pawn that has just
-// advanced two rows). Both lists are emptied; the game message and the hooks are left alone.
-// The move counters are checked but not kept. On a bad string the game is left untouched, the
-// answer is false and *error (when given) holds a short English reason.
+// advanced two rows) and the half-move clock. Both lists and the earlier positions are emptied;
+// the game message and the hooks are left alone. The move number is checked but not kept.
+// On a bad string the game is left untouched, the answer is false and *error (when given)
+// holds a short English reason.
 bool SetUpFromFen(TGame &game, const QString &fen, QString *error = nullptr);
 
-// The position as FEN. The half-move clock is not kept by the game and is written as 0; the
-// move number is counted from the move record.
+// The position as FEN. The half-move clock is the game's own; the move number is counted from
+// the move record.
 QString FenOf(const TGame &game);
 
 // The standard FEN of a game after the first `plies` entries of its record, played from the

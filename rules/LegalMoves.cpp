@@ -16,10 +16,7 @@ TBitPosition TBitPosition::Of(const TGame &game) {
     TBitPosition position;
     position.Pieces = game.Board->Occupancy();
     position.SideToMove = game.SideToMove;
-    position.Castling = (game.WhiteCastleShort ? WhiteShortRight : 0) |
-                        (game.WhiteCastleLong ? WhiteLongRight : 0) |
-                        (game.BlackCastleShort ? BlackShortRight : 0) |
-                        (game.BlackCastleLong ? BlackLongRight : 0);
+    position.Castling = CastlingRightsOf(game);
     position.EnPassantSquare = game.EnPassantSquare;
     return position;
 }

@@ -17,6 +17,14 @@ enum TCastlingRight : std::uint8_t {
     BlackLongRight = 8
 };
 
+// The game's four castling flags as TCastlingRight bits.
+inline std::uint8_t CastlingRightsOf(const TGameState &state) {
+    return std::uint8_t((state.WhiteCastleShort ? WhiteShortRight : 0) |
+                        (state.WhiteCastleLong ? WhiteLongRight : 0) |
+                        (state.BlackCastleShort ? BlackShortRight : 0) |
+                        (state.BlackCastleLong ? BlackLongRight : 0));
+}
+
 // What the move search needs of a game: the pieces, the side to move, the castling rights and
 // the en-passant square. Small enough to copy for every move of a search.
 struct TBitPosition {
@@ -104,6 +112,12 @@ template <typename TPlace> void MovePieces(TPlace &place, const TMove &move, int
 inline int EnPassantAfter(const TMove &move) {
     return move.Mover == Pawn && (move.To - move.From == 16 || move.From - move.To == 16) ? move.To
                                                                                           : -1;
+}
+
+// The square a pawn that has just advanced two rows passed over: where a pawn taking it en
+// passant lands, and what FEN names.
+inline constexpr int PassedOverSquare(int enPassantSquare) {
+    return enPassantSquare + (enPassantSquare / 8 == 3 ? -8 : 8);
 }
 
 // A right is lost for good once the king or that rook has left its home square, or the rook

@@ -3,6 +3,7 @@
 #include "LegalMoves.h"
 
 #include <QtGlobal>
+#include <limits>
 
 namespace {
 
@@ -13,6 +14,8 @@ void CheckBitboards([[maybe_unused]] const TBoard &board) {
 #ifdef KORVALEN_CHECK_BITBOARDS
     if (!board.BitboardsAgree())
         qFatal("the bitboards no longer describe the squares");
+    if (board.PiecesKey() != PiecesKeyOf(board))
+        qFatal("the position key no longer describes the squares");
 #endif
 }
 
@@ -48,6 +51,13 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
     if (!move || !apply)
         return move.has_value();
 
+    // The position left behind joins the earlier ones before the promotion question, which may
+    // run an event loop.
+    EarlierKeys.append(PositionKeyOf(*this));
+    if (move->Mover == Pawn || move->Capture)
+        HalfMoveClock = 0;
+    else if (HalfMoveClock < std::numeric_limits<int>::max()) // a FEN may set any count
+        ++HalfMoveClock;
     MovePieces(*Board, *move, EnPassantSquare);
     EnPassantSquare = EnPassantAfter(*move);
     if (move->Promotion) {
@@ -58,8 +68,7 @@ bool TGame::TryMove(int from, int to, QChar promotion, bool apply) {
         Board->Promote(to, kind);
         move->PromotionKind = kind;
     }
-    const std::uint8_t rights =
-        CastlingRightsAfter(Board->Occupancy(), TBitPosition::Of(*this).Castling);
+    const std::uint8_t rights = CastlingRightsAfter(Board->Occupancy(), CastlingRightsOf(*this));
     WhiteCastleShort = (rights & WhiteShortRight) != 0;
     WhiteCastleLong = (rights & WhiteLongRight) != 0;
     BlackCastleShort = (rights & BlackShortRight) != 0;

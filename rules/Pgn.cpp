@@ -1,6 +1,7 @@
 #include "Pgn.h"
 
 #include "Board.h"
+#include "Draws.h"
 #include "Fen.h"
 #include "Record.h"
 #include "San.h"
@@ -210,7 +211,8 @@ QString ResultOf(TGame &game) {
     case TGameStatus::Stalemate:
         return QStringLiteral("1/2-1/2");
     default:
-        return QStringLiteral("*");
+        // The draws that end the game without a claim; a claimable one leaves it going on.
+        return IsAutomaticDraw(DrawOf(game)) ? QStringLiteral("1/2-1/2") : QStringLiteral("*");
     }
 }
 

@@ -23,7 +23,8 @@ struct TPgnTags {
     QString Black = QStringLiteral("?");
 };
 
-// "1-0" or "0-1" after mate, "1/2-1/2" after stalemate, "*" while the game goes on.
+// "1-0" or "0-1" after mate, "1/2-1/2" after stalemate and after a draw that ends the game
+// without a claim (DrawOf), "*" while the game goes on.
 QString ResultOf(TGame &game);
 
 // The game in PGN export format: roster, blank line, SAN movetext in lines of at most 79

@@ -89,6 +89,7 @@ public:
         entries = std::min(entries, MostEntriesExpected);
         Replay.Game->MoveRecord.reserve(entries);
         Replay.Game->Notation.reserve(entries / 2 + 1);
+        Replay.Game->EarlierKeys.reserve(entries);
     }
 
     TReplay Finish() {

@@ -4,6 +4,7 @@
 // it never hides more of the position than one line over the top rank.
 #pragma once
 
+#include <QColor>
 #include <QObject>
 #include <QString>
 #include <array>
@@ -27,5 +28,12 @@ public:
     QString Shown() const;
 
 private:
-    // The implementer's: the label, the texts by kind, the colour of each kind.
+    void Refresh();
+
+    QWidget &Grid;
+    QLabel *lbBrowsing = nullptr; // the one line; named for what it first showed
+    std::array<QString, 3> Texts;  // by kind, in the order of the kinds
 };
+
+// The colour a kind of notice is shown in; the frame round the grid while looking back has it too.
+QColor NoticeColor(TBoardNotices::TKind kind);

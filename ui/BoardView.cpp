@@ -1,6 +1,7 @@
 #include "BoardView.h"
 
 #include "BoardGrid.h"
+#include "BoardNotices.h"
 #include "Pictures.h"
 #include "Record.h"
 
@@ -20,12 +21,6 @@ constexpr std::array<int, 8> DigitTops = {385, 333, 282, 230, 179, 127, 76, 25};
 constexpr std::array<int, 8> LiteraLefts = {38, 89, 140, 191, 242, 293, 344, 396};
 constexpr int LiteraTop = 424;
 constexpr int PictureInset = 2; // a resting piece stands 2 pixels in from the cell's corner
-
-// Looking back is set off by a frame in the panel's margin round the grid, in the colour of a
-// selection, and a line over the board.
-QColor BrowsingColor() {
-    return {0, 90, 200};
-}
 
 // The squares of the last move are tinted under the piece, so it stays readable on both
 // square colours.
@@ -93,7 +88,8 @@ TBoardView::TBoardView(QWidget *parent) : QWidget(parent), ilPieces(BoardPicture
         QRect(GridPosition, QSize(TBoardGrid::ClientSize, TBoardGrid::ClientSize))
             .adjusted(-4, -4, 4, 4));
     QPalette framePalette = BrowseFrame->palette();
-    framePalette.setColor(QPalette::Window, BrowsingColor());
+    // Looking back is set off by a frame in the panel's margin round the grid as well as the line.
+    framePalette.setColor(QPalette::Window, NoticeColor(TBoardNotices::TKind::Browsing));
     BrowseFrame->setPalette(framePalette);
     BrowseFrame->setAutoFillBackground(true);
     BrowseFrame->hide();
@@ -102,16 +98,7 @@ TBoardView::TBoardView(QWidget *parent) : QWidget(parent), ilPieces(BoardPicture
     dgBoard->setObjectName(QStringLiteral("dgBoard"));
     dgBoard->move(GridPosition);
 
-    lbBrowsing = new QLabel(dgBoard);
-    lbBrowsing->setObjectName(QStringLiteral("lbBrowsing"));
-    lbBrowsing->setAutoFillBackground(true);
-    lbBrowsing->setMargin(3);
-    lbBrowsing->setAttribute(Qt::WA_TransparentForMouseEvents); // presses reach the squares
-    QPalette linePalette = lbBrowsing->palette();
-    linePalette.setColor(QPalette::Window, BrowsingColor());
-    linePalette.setColor(QPalette::WindowText, Qt::white);
-    lbBrowsing->setPalette(linePalette);
-    lbBrowsing->hide();
+    NoticeLine = std::make_unique<TBoardNotices>(*dgBoard);
 
     connect(dgBoard, &TBoardGrid::MouseDown, this, &TBoardView::GridMouseDown);
     connect(dgBoard, &TBoardGrid::MouseMove, this, &TBoardView::GridMouseMove);
@@ -238,8 +225,10 @@ void TBoardView::Flicker(int selected, bool &raised) {
 void TBoardView::Describe(TGameStatus status) {
     QString description = SpokenLastMove(*Game) + StatusText(status, Game->SideToMove);
     if (Browsed)
-        description = BrowsingText() + QStringLiteral(". ") +
-                      StatusText(Browsed->Status(), Browsed->SideToMove);
+        description = StatusText(Browsed->Status(), Browsed->SideToMove);
+    // The line over the board comes first, as it is the first thing seen.
+    if (const QString notice = NoticeLine->Shown(); !notice.isEmpty())
+        description = notice + QStringLiteral(". ") + description;
     if (dgBoard->accessibleDescription() != description)
         dgBoard->setAccessibleDescription(description);
 }
@@ -303,10 +292,7 @@ void TBoardView::ShowPly(int ply) {
 
 void TBoardView::ShowBrowsing() {
     BrowseFrame->show();
-    lbBrowsing->setText(BrowsingText());
-    lbBrowsing->adjustSize();
-    lbBrowsing->move((dgBoard->width() - lbBrowsing->width()) / 2, 0);
-    lbBrowsing->show();
+    NoticeLine->Set(TBoardNotices::TKind::Browsing, BrowsingText());
     emit ShownPlyChanged(ShownPly(), true);
 }
 
@@ -315,7 +301,7 @@ void TBoardView::EndBrowsing() {
         return;
     Browsed.reset();
     BrowseFrame->hide();
-    lbBrowsing->hide();
+    NoticeLine->Set(TBoardNotices::TKind::Browsing, {});
     emit ShownPlyChanged(ShownPly(), false);
 }
 

@@ -17,6 +17,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class TBoardGrid;
+class TBoardNotices;
 
 // Square colours of the board.
 QColor DarkSquareColor();
@@ -71,6 +72,8 @@ public:
     bool BrowseKey(int key);
     // The piece just picked up on `square` may be dragged from there by the button held.
     void PickedUp(int square);
+    // The line over the board: looking back, a draw, the waiting game.
+    TBoardNotices &Notices() { return *NoticeLine; }
 
 signals:
     // A press on the board, or a dragged piece let go on another square (the second press).
@@ -97,7 +100,7 @@ private:
     bool WhiteOnTop = false;
     bool MarkLastMove = false;
     QWidget *BrowseFrame = nullptr; // the coloured frame round the grid while looking back
-    QLabel *lbBrowsing = nullptr;   // the line over the board that says so
+    std::unique_ptr<TBoardNotices> NoticeLine; // the line over the board that says so
     // A piece picked up by the press that is still held; dragged once the pointer has moved.
     int DragFrom = -1;
     Qt::MouseButton DragButton = Qt::NoButton;

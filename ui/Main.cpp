@@ -2,6 +2,7 @@
 #include "Main.h"
 
 #include "BoardGrid.h"
+#include "GameJournal.h"
 #include "MoveSound.h"
 #include "NetSession.h"
 #include "PageControl.h"

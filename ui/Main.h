@@ -20,6 +20,7 @@ class QRadioButton;
 class QTimer;
 struct TBadEntry;
 class TClipboardCommands;
+class TGameJournal;
 struct TGameText;
 class TMoveSound;
 class TMoveTyping;
@@ -56,8 +57,10 @@ public:
     void StartNewGame();
     void pcMainDrawTab(QPainter &painter, int tabIndex, const QRect &rect, bool active) const;
     void DrawSquare(int index, bool raised) { BoardView->DrawSquare(index, raised); }
-    // Every change of the game ends here: the board shows the game as it stands, described.
+    // Every change of the game ends here: the board shows the game as it stands, described,
+    // and the journal keeps it.
     void DrawBoard() {
+        JournalGame();
         BoardView->ShowGame(*CurrentGame);
         DescribeBoard();
     }
@@ -79,8 +82,14 @@ public:
     void btSaveClick();
     void btLoadClick();
     void btReturnClick();
+    void btRestoreClick(); // the unfinished game kept in the journal, loaded as a file is
     void LoadGameFile(const QString &fileName); // as the Load button does; the command line's
     void LoadGame(const TGameText &game); // a file's lines or a pasted text, same checks
+    // Keeps the unfinished game in a journal in `folder` from now on, and offers the one it
+    // holds. The program's window keeps it in the user's state folder; test windows in their
+    // own folders, and a window never told keeps none.
+    void UseJournal(const QString &folder);
+    std::unique_ptr<TGameJournal> Journal; // none until UseJournal
 
     QString IniFileName;                // the settings file, found once at start-up
     TNetSession *const Session;         // endpoints, role, sending and receiving; created first
@@ -108,6 +117,7 @@ public:
     TBoardGrid *&dgBoard;
     QGroupBox *gbGame = nullptr, *gbInterface = nullptr, *gbNet = nullptr;
     QPushButton *btNew = nullptr, *btLoad = nullptr, *btSave = nullptr, *btReturn = nullptr;
+    QPushButton *btRestore = nullptr;
     QCheckBox *cbWhiteOnTop = nullptr, *cbShowHints = nullptr, *cbMarkLastMove = nullptr;
     QCheckBox *cbMoveSound = nullptr; // a sound when the opponent's move arrives
     QPushButton *btHelp = nullptr;
@@ -147,6 +157,8 @@ private:
     bool ConfirmReplace(const QString &fileName); // may an existing file be replaced?
     // Makes a record of legal moves the game; otherwise names the bad entry, the game kept.
     std::optional<TBadEntry> AdoptRecord(const QStringList &record);
+    void JournalGame(); // hands the game to the journal after a change
+    bool CanRestore() const;
     std::unique_ptr<TPrompts> PromptsObject;
     bool PromotionDialogOpen = false; // a move waits for its promotion piece
     bool TakeBackQuestionOpen = false, TakeBackRefusalOpen = false; // one box of each kind

@@ -1,5 +1,7 @@
 // The board page at work for the window: the presses that pick up and move pieces, and the
 // notation beside the board. The board view draws; the window owns the game.
+#include "BoardNotices.h"
+#include "Draws.h"
 #include "Main.h"
 #include "NetSession.h"
 
@@ -8,6 +10,7 @@
 
 void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     bool pickedUp = false;
+    BoardView->Notices().Set(TBoardNotices::TKind::WaitingGame, {}); // the player has begun
     // A game at its end takes no press: mate and stalemate are the rules' word.
     const TGameStatus status = CurrentGame->Status();
     if (status != TGameStatus::Mate && status != TGameStatus::Stalemate) {
@@ -37,9 +40,13 @@ void TMainForm::dgBoardMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, 
 }
 
 // A move waiting for its promotion piece is only half played, and is described once it is done.
+// A draw by the rules of chess is told over the board and first in the description; the game
+// goes on all the same.
 void TMainForm::DescribeBoard() {
-    if (!PromotionDialogOpen)
-        BoardView->Describe(CurrentGame->Status());
+    if (PromotionDialogOpen)
+        return;
+    BoardView->Notices().Set(TBoardNotices::TKind::Draw, DrawNotice(DrawOf(*CurrentGame)));
+    BoardView->Describe(CurrentGame->Status());
 }
 
 void TMainForm::RefreshNotation() {

@@ -108,6 +108,8 @@ void SetupShortcuts(TMainForm &form) {
     bind(Qt::CTRL | Qt::Key_O, &TMainForm::btLoadClick);
     bind(Qt::CTRL | Qt::Key_S, &TMainForm::btSaveClick);
     bind(Qt::CTRL | Qt::Key_Z, &TMainForm::btReturnClick);
+    // The key that reopens what was closed, in browsers and editors.
+    bind(Qt::CTRL | Qt::SHIFT | Qt::Key_T, &TMainForm::btRestoreClick);
     bind(QKeyCombination(Qt::Key_F1), &TMainForm::btHelpClick);
     bind(Qt::CTRL | Qt::Key_Tab, step(1));
     bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, step(-1));

@@ -120,6 +120,13 @@ void SetupControlPage(TMainForm &form) {
                                    QStringLiteral("save"), {30, 85, 180, 25});
     form.btReturn = AddPictureButton(form.gbGame, "btReturn", QStringLiteral("Отменить ход    "),
                                      QStringLiteral("take-back"), {232, 25, 160, 25});
+    // In the free space under the take-back, usable while an unfinished game is kept. Its
+    // caption is long: no picture, and it starts a little left of the take-back to fit.
+    form.btRestore = Create<QPushButton>(form.gbGame, "btRestore", {218, 55, 190, 25});
+    form.btRestore->setText(QStringLiteral("Вернуть прерванную партию"));
+    ClickOnReturn(form.btRestore);
+    WidenToCaption(form.btRestore);
+    form.btRestore->setEnabled(false);
 
     form.gbInterface = Create<QGroupBox>(form.tsControl, "gbInterface", {12, 135, 419, 130});
     form.gbInterface->setTitle(QStringLiteral("Интерфейс"));
@@ -192,20 +199,20 @@ void SetupSideColumn(TMainForm &form) {
 }
 
 void SetupTabOrder(TMainForm &form) {
-    const std::array<QWidget *, 17> order = {
-        form.pcMain,       form.btNew,         form.btLoad,      form.btSave,
-        form.btReturn,     form.cbWhiteOnTop,  form.cbShowHints, form.cbMarkLastMove,
-        form.cbMoveSound,  form.btHelp,        form.rbAsServer,  form.rbAsClient,
-        form.edServerIP,   form.mmAnnotation,  form.edGameMessage, form.mmChat,
-        form.edChat};
-    for (std::size_t i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    QWidget *const order[] = {
+        form.pcMain,       form.btNew,         form.btLoad,        form.btSave,
+        form.btReturn,     form.btRestore,     form.cbWhiteOnTop,  form.cbShowHints,
+        form.cbMarkLastMove, form.cbMoveSound, form.btHelp,        form.rbAsServer,
+        form.rbAsClient,   form.edServerIP,    form.mmAnnotation,  form.edGameMessage,
+        form.mmChat,       form.edChat};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 // What a screen reader says of each control: its name, and its hint where it has one. Captions
 // lose the blanks that pad them to the layout. Labels and windows are read by their texts.
 void SetupAccessibleNames(TMainForm &form) {
-    const std::array<std::pair<QWidget *, const char16_t *>, 24> names = {{
+    const std::pair<QWidget *, const char16_t *> names[] = {
         {form.shConnect, u"Индикатор подключения: нет связи"},
         {form.pcMain, u"Страницы окна"},
         {form.tsBoard, u"Шахматная доска"},
@@ -216,6 +223,7 @@ void SetupAccessibleNames(TMainForm &form) {
         {form.btLoad, u"Загрузить из файла"},
         {form.btSave, u"Сохранить в файл"},
         {form.btReturn, u"Отменить ход"},
+        {form.btRestore, u"Вернуть прерванную партию"},
         {form.gbInterface, u"Интерфейс"},
         {form.cbWhiteOnTop, u"Белые наверху"},
         {form.cbShowHints, u"Показывать подсказки"},
@@ -230,7 +238,7 @@ void SetupAccessibleNames(TMainForm &form) {
         {form.edGameMessage, u"Сообщение игры"},
         {form.mmChat, u"Чат"},
         {form.edChat, u"Ввод сообщения в чат"},
-    }};
+    };
     form.pcMain->tabBar()->setAccessibleName(QStringLiteral("Страницы окна"));
     for (const auto &[widget, name] : names) {
         widget->setAccessibleName(QString::fromUtf16(name));
@@ -312,6 +320,7 @@ void TMainForm::ConnectHandlers() {
     connect(btLoad, &QPushButton::clicked, this, &TMainForm::btLoadClick);
     connect(btSave, &QPushButton::clicked, this, &TMainForm::btSaveClick);
     connect(btReturn, &QPushButton::clicked, this, &TMainForm::btReturnClick);
+    connect(btRestore, &QPushButton::clicked, this, &TMainForm::btRestoreClick);
     connect(btHelp, &QPushButton::clicked, this, &TMainForm::btHelpClick);
     ConnectNetworkHandlers();
 }

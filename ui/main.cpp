@@ -1,6 +1,7 @@
 // Korvalen: chess for two players at one computer or over a local network.
 #include "Main.h"
 
+#include "GameJournal.h"
 #include "LanDiscovery.h"
 #include "NetSession.h"
 #include "Pictures.h"
@@ -37,6 +38,9 @@ int main(int argc, char *argv[]) {
     TMainForm mainForm;
     // The program finds and answers the other copies on the LAN; the tests' windows do not.
     mainForm.Session->Discovery().SetEnabled(true);
+    // The unfinished game is kept in the user's state folder; the tests' windows keep theirs
+    // in folders of their own.
+    mainForm.UseJournal(TGameJournal::UserFolder());
     mainForm.show();
     // The file given on the command line is loaded once the window is up, so that a box
     // about a bad file stands over the fresh game.

@@ -68,6 +68,8 @@ struct TTestWindow {
         Prompts = prompts.get();
         Form->SetPrompts(std::move(prompts));
         Form->InstalledHelpFile.clear();
+        // The unfinished game is kept in the test's folder, never in the user's.
+        Form->UseJournal(JournalFolder(folder));
         // Tests open the endpoints by calling the tick themselves; the 5-second timer would
         // listen on the port of the settings file, the default one when there is none.
         Form->tmConnect->stop();
@@ -75,6 +77,9 @@ struct TTestWindow {
         QVERIFY(QTest::qWaitForWindowExposed(Form.get()));
     }
     TMainForm *operator->() const { return Form.get(); }
+    static QString JournalFolder(const QString &folder) {
+        return QDir(folder).filePath(QStringLiteral("state"));
+    }
 
     std::unique_ptr<TMainForm> Form;
     TScriptedPrompts *Prompts = nullptr;

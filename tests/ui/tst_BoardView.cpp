@@ -71,6 +71,7 @@ private slots:
     void browsing_data();
     void browsing();
     void browsingLeavesTheGameAndTheNetworkAlone();
+    void repetitionTold();
 
     void drag_data();
     void drag();
@@ -178,6 +179,37 @@ void TestBoardView::browsing() {
     form.btNewClick();
     QVERIFY(!form.BoardView->IsBrowsing());
     QCOMPARE(Board(form), after.at(0));
+}
+
+// A threefold repetition played with the mouse is told over the board and first in the
+// description; the game goes on, the message line and the record stay as ever, and a move or a
+// take-back changes what is told.
+void TestBoardView::repetitionTold() {
+    OpenWindow();
+    TMainForm &form = Form();
+    auto *line = form.dgBoard->findChild<QLabel *>("lbBrowsing");
+    QVERIFY(line);
+    const QString notice = QStringLiteral("Троекратное повторение: можно требовать ничью");
+    PlayByPresses(form, "g1f3 g8f6 f3g1 f6g8");
+    QVERIFY(!line->isVisible()); // the start position has stood twice only
+    PlayByPresses(form, "g1f3 g8f6 f3g1 f6g8");
+    QVERIFY(line->isVisible());
+    QCOMPARE(line->text(), notice);
+    QVERIFY2(form.dgBoard->accessibleDescription().startsWith(notice + u'.'),
+             qPrintable(form.dgBoard->accessibleDescription()));
+    QCOMPARE(form.edGameMessage->text(), QString());
+    QCOMPARE(form.CurrentGame->MoveRecord,
+             QStringList({"6>21", "62>45", "21>6", "45>62", "6>21", "62>45", "21>6", "45>62"}));
+
+    PlayByPresses(form, "e2e4"); // a claim is the players' business: play goes on
+    QCOMPARE(form.CurrentGame->MoveRecord.size(), 9);
+    QVERIFY(!line->isVisible());
+    QVERIFY(!form.dgBoard->accessibleDescription().contains(notice));
+    form.btReturnClick();
+    QVERIFY(line->isVisible());
+    QVERIFY(form.dgBoard->accessibleDescription().startsWith(notice));
+    form.btNewClick();
+    QVERIFY(!line->isVisible());
 }
 
 // Looking back sends nothing and leaves the selection; a longer list from the peer brings the
