@@ -194,10 +194,11 @@ void SetupSideColumn(TMainForm &form) {
 
 void SetupTabOrder(TMainForm &form) {
     const std::array<QWidget *, 17> order = {
-        form.pcMain,       form.btNew,         form.btLoad,      form.btSave,
-        form.btReturn,     form.btRestore,     form.cbWhiteOnTop,  form.cbShowHints, form.cbMarkLastMove,
-        form.btHelp,       form.rbAsServer,    form.rbAsClient,  form.edServerIP,
-        form.mmAnnotation, form.edGameMessage, form.mmChat,      form.edChat};
+        form.pcMain,         form.btNew,        form.btLoad,        form.btSave,
+        form.btReturn,       form.btRestore,    form.cbWhiteOnTop,  form.cbShowHints,
+        form.cbMarkLastMove, form.btHelp,       form.rbAsServer,    form.rbAsClient,
+        form.edServerIP,     form.mmAnnotation, form.edGameMessage, form.mmChat,
+        form.edChat};
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -44,7 +44,11 @@ void JournalKeepPerMove(benchmark::State &state) {
         state.SkipWithError("the journal was not written");
 }
 // A fixed count: the untimed wait for each write would otherwise stretch the run to minutes.
-BENCHMARK(JournalKeepPerMove)->Iterations(2000)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(JournalKeepPerMove)
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 // What the writer spends on one record: written beside the journal and synced, then renamed.
 void JournalWriteAndSync(benchmark::State &state) {
@@ -58,6 +62,10 @@ void JournalWriteAndSync(benchmark::State &state) {
         ply = (ply + 1) % prefixes.size();
     }
 }
-BENCHMARK(JournalWriteAndSync)->Iterations(500)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(JournalWriteAndSync)
+    ->Iterations(500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 } // namespace
