@@ -32,7 +32,7 @@ private:
 
     QWidget &Grid;
     QLabel *lbBrowsing = nullptr; // the one line; named for what it first showed
-    std::array<QString, 3> Texts;  // by kind, in the order of the kinds
+    std::array<QString, 3> Texts; // by kind, in the order of the kinds
 };
 
 // The colour a kind of notice is shown in; the frame round the grid while looking back has it too.

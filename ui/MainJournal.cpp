@@ -9,7 +9,8 @@
 
 namespace {
 
-const QString WaitingGameText = QStringLiteral("Прерванная партия сохранена — Ctrl+Shift+T вернёт её");
+const QString WaitingGameText =
+    QStringLiteral("Прерванная партия сохранена — Ctrl+Shift+T вернёт её");
 
 } // namespace
 

