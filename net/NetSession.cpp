@@ -34,6 +34,7 @@ TNetSession::TNetSession(QObject *parent)
     Watch(ServerEndpoint);
     Watch(ClientEndpoint);
     connect(LanDiscovery, &TLanDiscovery::ServersChanged, this, &TNetSession::ServersFound);
+    connect(ServerEndpoint, &TServerEndpoint::PeerAccepted, this, &TNetSession::PeerAccepted);
 }
 
 // A new or lost connection: what went to the last peer says nothing about the next one.
@@ -80,8 +81,11 @@ QString TNetSession::Address() const {
 }
 
 void TNetSession::SetPort(int port) {
+    const bool changed = port != Port();
     ServerEndpoint->SetPort(port);
     ClientEndpoint->SetPort(port);
+    if (changed)
+        emit PortChanged(port);
 }
 
 int TNetSession::Port() const {
@@ -102,6 +106,10 @@ void TNetSession::KeepOpen() {
 // A connection of the role left behind counts until it has ended (a role change ends it).
 int TNetSession::ConnectionCount() const {
     return ServerEndpoint->ConnectionCount() + ClientEndpoint->ConnectionCount();
+}
+
+void TNetSession::SetSinglePeer(bool single) {
+    ServerEndpoint->SetSinglePeer(single);
 }
 
 // ---- Sending ------------------------------------------------------------------------------------

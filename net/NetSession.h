@@ -16,6 +16,7 @@
 #include "TakeBack.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
@@ -66,7 +67,7 @@ public:
     // Ends the client's connection; the next attempt dials this text, taken as it is.
     void SetAddress(const QString &address);
     QString Address() const;
-    // For both endpoints, from their next Open().
+    // For both endpoints, from their next Open(); PortChanged() when it differs.
     void SetPort(int port);
     int Port() const;
     // The role, address and port as the settings file keeps them.
@@ -77,6 +78,9 @@ public:
     void KeepOpen();
     // Connections still open, of either endpoint: none means "not connected".
     int ConnectionCount() const;
+    // While the game's port is open to the internet the server keeps one peer: a connection
+    // that comes while another is open is closed at once. Off, it accepts every copy.
+    void SetSinglePeer(bool single);
 
     // ---- Sending ------------------------------------------------------------------------
     // Each hands one message to the peer and lets the event loop run 10000 passes; false at
@@ -111,6 +115,9 @@ signals:
     void TakeBackNotUnderstood();
     void ConnectionOpened();
     void ConnectionClosed();
+    // The server accepted a connection from this address; ConnectionOpened() follows.
+    void PeerAccepted(const QHostAddress &address);
+    void PortChanged(int port);
     // The servers found on the LAN changed (Discovery().Servers()).
     void ServersFound();
 

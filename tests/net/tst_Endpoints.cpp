@@ -51,6 +51,8 @@ private slots:
     void messagesBothWays_data();
     void messagesBothWays();
     void twoClients();
+    void secondPeer_data();
+    void secondPeer();
     void serverCloseEndsEveryConnection();
     void clientClose();
     void clientRefusesAddress_data();
@@ -156,6 +158,49 @@ void TestEndpoints::twoClients() {
     QVERIFY(server->Send("s-1"));
     QTRY_COMPARE(Received(atSecond), TMessages{"s-1"});
     QCOMPARE(atFirst.count(), 1);
+}
+
+// While the game's port is open to the internet the server keeps one peer; otherwise a second
+// copy is accepted as the first was.
+void TestEndpoints::secondPeer_data() {
+    QTest::addColumn<bool>("singlePeer");
+    QTest::newRow("every copy accepted") << false;
+    QTest::newRow("one peer only") << true;
+}
+
+void TestEndpoints::secondPeer() {
+    QFETCH(bool, singlePeer);
+    const auto server = ListeningServer();
+    server->SetSinglePeer(singlePeer);
+    QSignalSpy accepted(server.get(), &TServerEndpoint::PeerAccepted);
+    QSignalSpy opened(server.get(), &TServerEndpoint::ConnectionOpened);
+    QTcpSocket first, second, third;
+    first.connectToHost(QHostAddress::LocalHost, server->ListeningPort());
+    QTRY_COMPARE(opened.count(), 1);
+    // The dual-stack listener's ::ffff:127.0.0.1, told as people write it.
+    QCOMPARE(accepted.at(0).at(0).value<QHostAddress>().toString(), QStringLiteral("127.0.0.1"));
+
+    second.connectToHost(QHostAddress::LocalHost, server->ListeningPort());
+    if (!singlePeer) {
+        QTRY_COMPARE(opened.count(), 2);
+        QCOMPARE(accepted.count(), 2);
+        QCOMPARE(server->ConnectionCount(), 2);
+        return;
+    }
+    QTRY_COMPARE(second.state(), QAbstractSocket::UnconnectedState);
+    QTest::qWait(SettleMs);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(server->ConnectionCount(), 1);
+    QVERIFY(server->Send("s12")); // the first peer is still the one spoken to
+    QTRY_VERIFY(first.bytesAvailable() > 0);
+
+    // Once the first has gone, the next one is welcome.
+    first.disconnectFromHost();
+    QTRY_COMPARE(server->ConnectionCount(), 0);
+    third.connectToHost(QHostAddress::LocalHost, server->ListeningPort());
+    QTRY_COMPARE(opened.count(), 2);
+    QCOMPARE(server->ConnectionCount(), 1);
 }
 
 void TestEndpoints::serverCloseEndsEveryConnection() {
