@@ -2,6 +2,7 @@
 
 #include "ClientEndpoint.h"
 #include "LanDiscovery.h"
+#include "PortMapper.h"
 #include "Protocol.h"
 #include "ServerEndpoint.h"
 #include "TextCodec.h"
@@ -28,6 +29,7 @@ TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
       ClientEndpoint(new TClientEndpoint(this)),
       LanDiscovery(new TLanDiscovery(*ServerEndpoint, *ClientEndpoint, this)),
+      RouterPort(new TPortMapper(this)),
       RoleEndpoint(ServerEndpoint), OtherEndpoint(ClientEndpoint) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));

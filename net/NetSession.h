@@ -26,6 +26,7 @@
 class TClientEndpoint;
 class TEndpoint;
 class TLanDiscovery;
+class TPortMapper;
 class TServerEndpoint;
 
 class TNetSession : public QObject {
@@ -59,6 +60,9 @@ public:
     TClientEndpoint &Client() const { return *ClientEndpoint; }
     // Finding each other on the LAN, over UDP beside the game's connection; off until enabled.
     TLanDiscovery &Discovery() const { return *LanDiscovery; }
+    // The game port opened on the home router for a friend across the internet; off until
+    // enabled, and opened only when the caller asks.
+    TPortMapper &PortMapper() const { return *RouterPort; }
 
     // ---- Role, address, port ------------------------------------------------------------
     TRole Role() const { return CurrentRole; }
@@ -130,6 +134,7 @@ private:
     TServerEndpoint *const ServerEndpoint; // children of this session
     TClientEndpoint *const ClientEndpoint;
     TLanDiscovery *const LanDiscovery;
+    TPortMapper *const RouterPort;
     TRole CurrentRole = TRole::Server;
     TEndpoint *RoleEndpoint;  // the endpoint of CurrentRole, the one messages go to
     TEndpoint *OtherEndpoint; // kept closed

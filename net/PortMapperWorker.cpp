@@ -1,0 +1,164 @@
+#include "PortMapperWorker.h"
+
+#include "NatPmpClient.h"
+#include "UpnpClient.h"
+
+// The mapping the router granted, and how to renew and give it back.
+struct TPortMapperWorker::THeld {
+    quint64 Request = 0;
+    TPortMapping Mapping;
+    bool Permanent = false;             // renewed never, removed by us all the same
+    int LeaseSeconds = 0;               // as granted
+    std::unique_ptr<TUpnpClient> Upnp;  // the gateway that granted it, when by UPnP
+};
+
+TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
+    : Latest(latest), Renewal(this) {
+    Renewal.setSingleShot(true);
+    connect(&Renewal, &QTimer::timeout, this, &TPortMapperWorker::Renew);
+}
+
+TPortMapperWorker::~TPortMapperWorker() { Release(); }
+
+void TPortMapperWorker::Open(quint64 request, quint16 port) {
+    if (Withdrawn(request))
+        return;
+    if (Held && Held->Mapping.Port == port) {
+        Held->Request = request;
+        emit Opened(request, Held->Mapping);
+        return;
+    }
+    Release();
+    QString whyNot;
+    if (OpenByUpnp(request, port, whyNot) || Withdrawn(request))
+        return;
+    QString natPmpWhyNot;
+    if (OpenByNatPmp(request, port, natPmpWhyNot) || Withdrawn(request))
+        return;
+    // Neither answered: a UPnP gateway's refusal says more than NAT-PMP's silence.
+    if (whyNot.isEmpty())
+        emit Failed(request, TPortFailure::NoRouter, natPmpWhyNot);
+    else
+        emit Failed(request, TPortFailure::Refused, whyNot);
+}
+
+void TPortMapperWorker::Close(quint64 request) {
+    Release();
+    emit Closed(request);
+}
+
+void TPortMapperWorker::Release() {
+    Renewal.stop();
+    if (!Held)
+        return;
+    const std::unique_ptr<THeld> held = std::move(Held);
+    if (held->Upnp)
+        held->Upnp->RemoveMapping(held->Mapping.Port);
+    else
+        TNatPmpClient().RemoveMapping(held->Mapping.Port, NatPmpWaitMs);
+}
+
+// The mapping is asked for only when the port is free or already ours: the router may say
+// "taken" by error 718, or may let a new entry replace another computer's.
+bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port, QString &whyNot) {
+    auto upnp = std::make_unique<TUpnpClient>();
+    if (!upnp->Discover(UpnpDiscoveryMs) || Withdrawn(request))
+        return false;
+    const QString forwardedTo = upnp->ForwardedTo(port);
+    if (!forwardedTo.isEmpty() && forwardedTo != upnp->LocalAddress()) {
+        emit Failed(request, TPortFailure::PortTaken,
+                    QStringLiteral("UPnP: port %1 is forwarded to %2").arg(port).arg(forwardedTo));
+        return true;
+    }
+    const TUpnpClient::TAnswer answer = upnp->AddMapping(port, LeaseSeconds);
+    switch (answer) {
+    case TUpnpClient::TAnswer::Taken:
+        emit Failed(request, TPortFailure::PortTaken, upnp->ErrorText());
+        return true;
+    case TUpnpClient::TAnswer::Refused:
+        whyNot = upnp->ErrorText();
+        return false;
+    case TUpnpClient::TAnswer::Granted:
+    case TUpnpClient::TAnswer::Permanent:
+        break;
+    }
+    THeld held;
+    held.Request = request;
+    held.Mapping = {upnp->ExternalAddress(), port, TPortMethod::Upnp};
+    held.Permanent = answer == TUpnpClient::TAnswer::Permanent;
+    held.LeaseSeconds = LeaseSeconds;
+    held.Upnp = std::move(upnp);
+    Hold(std::move(held));
+    return true;
+}
+
+// NAT-PMP grants another external port when ours is taken, without saying why: such a grant
+// is given back at once.
+bool TPortMapperWorker::OpenByNatPmp(quint64 request, quint16 port, QString &whyNot) {
+    TNatPmpClient natPmp([this, request] { return Withdrawn(request); });
+    const QHostAddress external = natPmp.ExternalAddress(NatPmpWaitMs);
+    if (external.isNull()) {
+        whyNot = natPmp.ErrorText();
+        return false;
+    }
+    const auto grant = natPmp.AddMapping(port, LeaseSeconds, NatPmpWaitMs);
+    if (!grant) {
+        if (Withdrawn(request))
+            return false;
+        emit Failed(request, TPortFailure::Refused, natPmp.ErrorText());
+        return true;
+    }
+    if (grant->ExternalPort != port) {
+        natPmp.RemoveMapping(port, NatPmpWaitMs);
+        emit Failed(request, TPortFailure::PortTaken,
+                    QStringLiteral("NAT-PMP: port %1 is taken; the gateway offered %2")
+                        .arg(port)
+                        .arg(grant->ExternalPort));
+        return true;
+    }
+    THeld held;
+    held.Request = request;
+    held.Mapping = {external, port, TPortMethod::NatPmp};
+    held.LeaseSeconds = grant->LeaseSeconds;
+    Hold(std::move(held));
+    return true;
+}
+
+void TPortMapperWorker::Hold(THeld held) {
+    Held = std::make_unique<THeld>(std::move(held));
+    if (!Held->Permanent && Held->LeaseSeconds > 0)
+        Renewal.start(Held->LeaseSeconds * 1000 / 2);
+    emit Opened(Held->Request, Held->Mapping);
+}
+
+// The same request again, before half the lease is gone. A router that forgot us (restarted)
+// grants it anew; one that refuses ends the mapping, and the GUI side hears why.
+void TPortMapperWorker::Renew() {
+    if (!Held)
+        return;
+    const quint16 port = Held->Mapping.Port;
+    bool renewed = false;
+    QString whyNot;
+    if (Held->Upnp) {
+        const TUpnpClient::TAnswer answer = Held->Upnp->AddMapping(port, LeaseSeconds);
+        renewed = answer == TUpnpClient::TAnswer::Granted ||
+                  answer == TUpnpClient::TAnswer::Permanent;
+        whyNot = Held->Upnp->ErrorText();
+    } else {
+        TNatPmpClient natPmp;
+        const auto grant = natPmp.AddMapping(port, LeaseSeconds, NatPmpWaitMs);
+        renewed = grant && grant->ExternalPort == port;
+        if (grant && !renewed)
+            natPmp.RemoveMapping(port, NatPmpWaitMs);
+        whyNot = natPmp.ErrorText();
+        if (renewed)
+            Held->LeaseSeconds = grant->LeaseSeconds;
+    }
+    if (renewed) {
+        Renewal.start(Held->LeaseSeconds * 1000 / 2);
+        return;
+    }
+    const quint64 request = Held->Request;
+    Held.reset();
+    emit Failed(request, TPortFailure::Refused, whyNot);
+}

@@ -1,0 +1,52 @@
+// The port mapper's router side, on a thread of its own: finds the gateway, asks for the
+// mapping, renews it at half the lease and gives it back. Each request carries the number the
+// GUI side gave it; a request that a later one has replaced is dropped, or cut short between
+// steps, and its answer is left to the GUI side to ignore.
+#pragma once
+
+#include "PortMapper.h"
+
+#include <QObject>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+class TUpnpClient;
+
+class TPortMapperWorker : public QObject {
+    Q_OBJECT
+
+public:
+    // The lease asked for; the mapping is renewed at half of what the router granted.
+    static constexpr int LeaseSeconds = 3600;
+    // The longest wait for a UPnP gateway's answer to the search, and for NAT-PMP's answer.
+    static constexpr int UpnpDiscoveryMs = 2000;
+    static constexpr int NatPmpWaitMs = 2000;
+
+    // `latest` is the number of the GUI side's latest request.
+    explicit TPortMapperWorker(const std::atomic<quint64> &latest);
+    ~TPortMapperWorker() override;
+
+    void Open(quint64 request, quint16 port);
+    void Close(quint64 request);
+    // Gives the mapping back, whatever request made it, and answers nothing.
+    void Release();
+
+signals:
+    void Opened(quint64 request, const TPortMapping &mapping);
+    void Failed(quint64 request, TPortFailure failure, const QString &detail);
+    void Closed(quint64 request);
+
+private:
+    struct THeld;
+    bool Withdrawn(quint64 request) const { return request != Latest.load(); }
+    // Each: true when it answered (granted, or a reason that ends the search).
+    bool OpenByUpnp(quint64 request, quint16 port, QString &whyNot);
+    bool OpenByNatPmp(quint64 request, quint16 port, QString &whyNot);
+    void Renew();
+    void Hold(THeld held);
+
+    const std::atomic<quint64> &Latest;
+    std::unique_ptr<THeld> Held;
+    QTimer Renewal;
+};
