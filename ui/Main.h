@@ -26,6 +26,7 @@ class TClientEndpoint;
 class TNetSession;
 class TPageControl;
 class TPieceSelectForm;
+class TPortOpening;
 class TPrompts;
 class TServerEndpoint;
 class TShape;
@@ -87,6 +88,7 @@ public:
     void rbAsClientClick();
     void tmConnectTimer();
     void edServerIPChange();
+    void cbOpenPortClick(); // opens the game's port on the router, or gives it back
     void ConnectionOpened();
     void ConnectionClosed();
     // Hands one message to the peer and runs 10000 passes of the event loop; false unconnected.
@@ -109,6 +111,8 @@ public:
     QCheckBox *cbWhiteOnTop = nullptr, *cbShowHints = nullptr, *cbMarkLastMove = nullptr;
     QPushButton *btHelp = nullptr;
     QRadioButton *rbAsServer = nullptr, *rbAsClient = nullptr;
+    QCheckBox *cbOpenPort = nullptr; // off at every start, the server's only
+    QLabel *lbPortState = nullptr;   // how opening the port went
     QLabel *lbIpAddress = nullptr, *Label = nullptr;
     QLineEdit *edServerIP = nullptr, *edGameMessage = nullptr, *edChat = nullptr;
     QPlainTextEdit *mmAnnotation = nullptr, *mmChat = nullptr;
@@ -118,6 +122,7 @@ public:
     TPieceSelectForm *PieceSelectForm = nullptr;
     TMoveTyping *MoveTyping = nullptr;       // moves typed on the board
     TClipboardCommands *Clipboard = nullptr; // games copied and pasted
+    TPortOpening *PortOpening = nullptr;     // the box and the line of the router's port
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

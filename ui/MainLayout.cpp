@@ -8,6 +8,7 @@
 #include "PageControl.h"
 #include "Pictures.h"
 #include "PieceSelect.h"
+#include "PortOpening.h"
 #include "ServerChooser.h"
 #include "Shape.h"
 
@@ -104,6 +105,27 @@ QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &
     return button;
 }
 
+// The game's port on the router: the box beside the server's button, whose role it belongs to,
+// in two lines, and its state line across the group under the address field, two lines wide
+// enough for a reason and what to do; the address is selectable for Ctrl+C.
+void SetupPortOpening(TMainForm &form) {
+    form.cbOpenPort = Create<QCheckBox>(
+        form.gbNet, "cbOpenPort", {form.rbAsServer->geometry().right() + 5, 24, 170, 32});
+    form.cbOpenPort->setText(QStringLiteral("Открыть порт на роутере\n(игра через интернет)"));
+    form.cbOpenPort->setToolTip(
+        QStringLiteral("Попросить роутер пропустить к этой программе друга из интернета. Порт "
+                       "закроется, когда вы снимете галочку или закроете программу."));
+    WidenToCaption(form.cbOpenPort);
+    form.lbPortState = Create<QLabel>(form.gbNet, "lbPortState", {12, 101, 400, 28});
+    form.lbPortState->setWordWrap(true);
+    form.lbPortState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    form.lbPortState->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+    form.lbPortState->setFocusPolicy(Qt::NoFocus); // nothing to read yet
+    form.PortOpening = new TPortOpening(*form.cbOpenPort, *form.lbPortState, *form.Session,
+                                        form.Session->PortMapper());
+}
+
 void SetupControlPage(TMainForm &form) {
     form.tsControl = new QWidget;
     form.tsControl->setObjectName(QStringLiteral("tsControl"));
@@ -153,6 +175,7 @@ void SetupControlPage(TMainForm &form) {
     form.edServerIP->setEnabled(false);
     TMainForm::ShowAsUsable(form.edServerIP, false);
     new TServerChooser(*form.edServerIP, *form.Session); // the servers found, beside it; owned by gbNet
+    SetupPortOpening(form);
 
     form.Label = CreateLabel(form.tsControl, "Label",
                              QStringLiteral("Korvalen — © 2026, команда Korvalen"), {12, 408});
@@ -186,10 +209,11 @@ void SetupSideColumn(TMainForm &form) {
 }
 
 void SetupTabOrder(TMainForm &form) {
-    const std::array<QWidget *, 16> order = {
+    const std::array<QWidget *, 18> order = {
         form.pcMain,       form.btNew,         form.btLoad,      form.btSave,
         form.btReturn,     form.cbWhiteOnTop,  form.cbShowHints, form.cbMarkLastMove,
         form.btHelp,       form.rbAsServer,    form.rbAsClient,  form.edServerIP,
+        form.cbOpenPort,   form.lbPortState,
         form.mmAnnotation, form.edGameMessage, form.mmChat,      form.edChat};
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
@@ -198,7 +222,7 @@ void SetupTabOrder(TMainForm &form) {
 // What a screen reader says of each control: its name, and its hint where it has one. Captions
 // lose the blanks that pad them to the layout. Labels and windows are read by their texts.
 void SetupAccessibleNames(TMainForm &form) {
-    const std::array<std::pair<QWidget *, const char16_t *>, 23> names = {{
+    const std::array<std::pair<QWidget *, const char16_t *>, 24> names = {{
         {form.shConnect, u"Индикатор подключения: нет связи"},
         {form.pcMain, u"Страницы окна"},
         {form.tsBoard, u"Шахматная доска"},
@@ -218,6 +242,7 @@ void SetupAccessibleNames(TMainForm &form) {
         {form.rbAsServer, u"Главный компьютер (сервер)"},
         {form.rbAsClient, u"Подчинённый компьютер (клиент)"},
         {form.edServerIP, u"IP-адрес сервера"},
+        {form.cbOpenPort, u"Открыть порт на роутере (игра через интернет)"},
         {form.mmAnnotation, u"Нотация партии"},
         {form.edGameMessage, u"Сообщение игры"},
         {form.mmChat, u"Чат"},
