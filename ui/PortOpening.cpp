@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QMouseEvent>
 
 namespace {
 
@@ -56,6 +57,19 @@ TPortOpening::TPortOpening(QCheckBox &box, QLabel &stateLine, TNetSession &sessi
     connect(&Session, &TNetSession::PortChanged, this, &TPortOpening::PortChanged);
     connect(&Session, &TNetSession::PeerAccepted, this, &TPortOpening::PeerAccepted);
     connect(&Session, &TNetSession::ConnectionClosed, this, &TPortOpening::ConnectionClosed);
+    StateLine.installEventFilter(this);
+}
+
+bool TPortOpening::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != &StateLine || event->type() != QEvent::MouseButtonDblClick ||
+        Stage != TStage::Open)
+        return QObject::eventFilter(watched, event);
+    const auto *click = static_cast<const QMouseEvent *>(event);
+    if (click->position().y() >=
+        StateLine.contentsRect().top() + StateLine.fontMetrics().lineSpacing())
+        return QObject::eventFilter(watched, event); // the peer's line is the label's
+    SelectAddress();
+    return true;
 }
 
 void TPortOpening::BoxClicked() {
@@ -163,6 +177,10 @@ void TPortOpening::ShowOpen() {
             (PeerConnected ? QStringLiteral("\nПодключился ") : QStringLiteral("\nОтключился ")) +
             Peer;
     Show(text);
+    SelectAddress();
+}
+
+void TPortOpening::SelectAddress() {
     StateLine.setSelection(static_cast<int>(AddressCaption.size()),
                            static_cast<int>(External.toString().size()));
 }

@@ -29,6 +29,10 @@ public:
     // The role was chosen: the box is the server's only.
     void RoleChosen(bool server);
 
+protected:
+    // A double click on the address line takes the whole address (a word stops at a dot).
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     enum class TStage { Idle, Opening, Open, Closing };
 
@@ -42,6 +46,7 @@ private:
     void ConnectionClosed();
     void GiveUp(const QString &reason);
     void ShowOpen();
+    void SelectAddress();
     void Show(const QString &text);
 
     QCheckBox &Box;

@@ -3,6 +3,7 @@
 // other answers are given by emitting the mapper's own signals. One peer only while open, over
 // loopback with raw sockets.
 #include "NetSession.h"
+#include "PageControl.h"
 #include "PortMapper.h"
 #include "ServerEndpoint.h"
 #include "UiTestSupport.h"
@@ -171,6 +172,20 @@ void TestPortOpening::addressCopied() {
     QCOMPARE(line.selectedText(), FriendAddress.toString());
     QCOMPARE(line.focusPolicy(), Qt::StrongFocus); // reached by Tab
     line.setFocus();
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&line, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), FriendAddress.toString());
+
+    // A click drops the selection; a double click on the address takes the address whole.
+    Form().pcMain->setCurrentWidget(Form().tsControl);
+    QTest::mouseClick(&line, Qt::LeftButton, {}, QPoint(2, 3));
+    QVERIFY(line.selectedText().isEmpty());
+    const QFontMetrics metrics = line.fontMetrics();
+    const QPoint onAddress(line.contentsRect().left() +
+                               metrics.horizontalAdvance(QStringLiteral("Адрес для друга: 203")),
+                           metrics.height() / 2);
+    QTest::mouseDClick(&line, Qt::LeftButton, {}, onAddress);
+    QCOMPARE(line.selectedText(), FriendAddress.toString());
     QGuiApplication::clipboard()->clear();
     QTest::keyClick(&line, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), FriendAddress.toString());
