@@ -89,12 +89,22 @@ void TPortOpening::RoleChosen(bool server) {
         Show({}); // what was said of the router was the server's business
 }
 
-// The line is set first: a mapper that cannot ask answers inside Open().
+// The line is set first: a mapper that cannot ask answers inside Open(). A settings file
+// without a usable port gives no port to open (and no game to reach).
 void TPortOpening::Open() {
-    Stage = TStage::Opening;
     Session.SetSinglePeer(false);
+    const int port = Session.Port();
+    if (port < 1 || port > 65535) {
+        const bool asked = Stage == TStage::Opening || Stage == TStage::Open;
+        GiveUp(QStringLiteral("В файле настроек Korvalen.ini нет годного порта: ключ Port "
+                              "должен быть числом от 1 до 65535."));
+        if (asked)
+            Mapper.Close(); // the old port is given back
+        return;
+    }
+    Stage = TStage::Opening;
     Show(OpeningText);
-    Mapper.Open(static_cast<quint16>(Session.Port()));
+    Mapper.Open(static_cast<quint16>(port));
 }
 
 void TPortOpening::Close() {

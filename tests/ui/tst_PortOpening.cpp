@@ -43,6 +43,11 @@ private:
         Form().cbOpenPort->setChecked(true);
         emit Mapper().Opened({QHostAddress(address), 6464, TPortMethod::Upnp});
     }
+    // All of the line is seen in the room the group has.
+    bool LineFits() const {
+        const QLabel &line = *Form().lbPortState;
+        return line.heightForWidth(line.width()) <= line.height();
+    }
     void CopyWithKeys() {
         QGuiApplication::clipboard()->clear();
         QTest::keyClick(Form().lbPortState, Qt::Key_C, Qt::ControlModifier);
@@ -107,9 +112,7 @@ void TestPortOpening::routerAnswers() {
     QCOMPARE(closed.count(), givenBack ? 1 : 0);
     for (const QString &words : shown) // the reason stays once the mapping is given back
         QVERIFY2(StateLine().contains(words), qPrintable(StateLine()));
-    // All of it is seen, the longest addresses too, in the room the group has.
-    const QLabel &line = *Form().lbPortState;
-    QVERIFY(line.heightForWidth(line.width()) <= line.height());
+    QVERIFY(LineFits()); // the longest addresses too
 }
 
 void TestPortOpening::givenBack_data() {
@@ -141,6 +144,15 @@ void TestPortOpening::portChangeAsksAgain() {
     QSignalSpy failed(&Mapper(), &TPortMapper::Failed);
     Form().Session->SetPort(7001); // nothing open, nothing asked
     QCOMPARE(failed.count(), 0);
+    // A settings file without a usable port (-1) has none to open, and the old one goes.
+    OpenAt(FriendAddress);
+    QSignalSpy closed(&Mapper(), &TPortMapper::Closed);
+    Form().Session->SetPort(-1);
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!Form().cbOpenPort->isChecked());
+    QVERIFY2(StateLine().contains(u"Korvalen.ini"), qPrintable(StateLine()));
+    QVERIFY(LineFits());
 }
 
 // Shown selected, the address alone goes with Ctrl+C; a click drops the selection and a double
