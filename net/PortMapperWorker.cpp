@@ -3,6 +3,19 @@
 #include "NatPmpClient.h"
 #include "UpnpClient.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+
+namespace {
+
+QElapsedTimer StartedTimer() {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}
+
+} // namespace
+
 // The mapping the router granted, and how to renew and give it back.
 struct TPortMapperWorker::THeld {
     quint64 Request = 0;
@@ -29,11 +42,23 @@ void TPortMapperWorker::Open(quint64 request, quint16 port) {
         return;
     }
     Release();
+    // Both are asked at once, so that a router that speaks only NAT-PMP is known within a
+    // moment rather than after the whole UPnP search.
+    const QElapsedTimer asking = StartedTimer();
+    TNatPmpClient natPmp([this, request] { return Withdrawn(request); });
+    natPmp.AskExternalAddress();
+    QDeadlineTimer natPmpAnswered(QDeadlineTimer::Forever);
+    const auto giveUpSearch = [&] {
+        if (natPmpAnswered.isForever() && natPmp.ExternalAddressAnswered() == true)
+            natPmpAnswered.setRemainingTime(UpnpAfterNatPmpMs);
+        return Withdrawn(request) || natPmpAnswered.hasExpired();
+    };
     QString whyNot;
-    if (OpenByUpnp(request, port, whyNot) || Withdrawn(request))
+    if (OpenByUpnp(request, port, giveUpSearch, whyNot) || Withdrawn(request))
         return;
     QString natPmpWhyNot;
-    if (OpenByNatPmp(request, port, natPmpWhyNot) || Withdrawn(request))
+    const int natPmpWaitMs = static_cast<int>(std::max<qint64>(NatPmpWaitMs - asking.elapsed(), 100));
+    if (OpenByNatPmp(request, port, natPmp, natPmpWaitMs, natPmpWhyNot) || Withdrawn(request))
         return;
     // Neither answered: a UPnP gateway's refusal says more than NAT-PMP's silence.
     if (whyNot.isEmpty())
@@ -60,9 +85,10 @@ void TPortMapperWorker::Release() {
 
 // The mapping is asked for only when the port is free or already ours: the router may say
 // "taken" by error 718, or may let a new entry replace another computer's.
-bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port, QString &whyNot) {
+bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port,
+                                   const std::function<bool()> &giveUpSearch, QString &whyNot) {
     auto upnp = std::make_unique<TUpnpClient>();
-    if (!upnp->Discover(UpnpDiscoveryMs) || Withdrawn(request))
+    if (!upnp->Discover(UpnpDiscoveryMs, giveUpSearch) || Withdrawn(request))
         return false;
     const QString forwardedTo = upnp->ForwardedTo(port);
     if (!forwardedTo.isEmpty() && forwardedTo != upnp->LocalAddress()) {
@@ -94,9 +120,9 @@ bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port, QString &whyNo
 
 // NAT-PMP grants another external port when ours is taken, without saying why: such a grant
 // is given back at once.
-bool TPortMapperWorker::OpenByNatPmp(quint64 request, quint16 port, QString &whyNot) {
-    TNatPmpClient natPmp([this, request] { return Withdrawn(request); });
-    const QHostAddress external = natPmp.ExternalAddress(NatPmpWaitMs);
+bool TPortMapperWorker::OpenByNatPmp(quint64 request, quint16 port, TNatPmpClient &natPmp,
+                                     int waitMs, QString &whyNot) {
+    const QHostAddress external = natPmp.ExternalAddress(waitMs);
     if (external.isNull()) {
         whyNot = natPmp.ErrorText();
         return false;

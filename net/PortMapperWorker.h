@@ -9,8 +9,10 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
+class TNatPmpClient;
 class TUpnpClient;
 
 class TPortMapperWorker : public QObject {
@@ -22,6 +24,9 @@ public:
     // The longest wait for a UPnP gateway's answer to the search, and for NAT-PMP's answer.
     static constexpr int UpnpDiscoveryMs = 2000;
     static constexpr int NatPmpWaitMs = 2000;
+    // How long a UPnP search goes on once NAT-PMP has answered: a router that speaks both
+    // answers both within this, and UPnP is preferred.
+    static constexpr int UpnpAfterNatPmpMs = 250;
 
     // `latest` is the number of the GUI side's latest request.
     explicit TPortMapperWorker(const std::atomic<quint64> &latest);
@@ -41,8 +46,10 @@ private:
     struct THeld;
     bool Withdrawn(quint64 request) const { return request != Latest.load(); }
     // Each: true when it answered (granted, or a reason that ends the search).
-    bool OpenByUpnp(quint64 request, quint16 port, QString &whyNot);
-    bool OpenByNatPmp(quint64 request, quint16 port, QString &whyNot);
+    bool OpenByUpnp(quint64 request, quint16 port, const std::function<bool()> &giveUpSearch,
+                    QString &whyNot);
+    bool OpenByNatPmp(quint64 request, quint16 port, TNatPmpClient &natPmp, int waitMs,
+                      QString &whyNot);
     void Renew();
     void Hold(THeld held);
 
