@@ -33,9 +33,10 @@ TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
 
 TPortMapperWorker::~TPortMapperWorker() { Release(); }
 
-void TPortMapperWorker::Open(quint64 request, quint16 port) {
+void TPortMapperWorker::Open(quint64 request, quint16 port, int leaseSeconds) {
     if (Withdrawn(request))
         return;
+    AskedLeaseSeconds = leaseSeconds;
     if (Held && Held->Mapping.Port == port) {
         Held->Request = request;
         emit Opened(request, Held->Mapping);
@@ -96,7 +97,7 @@ bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port,
                     QStringLiteral("UPnP: port %1 is forwarded to %2").arg(port).arg(forwardedTo));
         return true;
     }
-    const TUpnpClient::TAnswer answer = upnp->AddMapping(port, LeaseSeconds);
+    const TUpnpClient::TAnswer answer = upnp->AddMapping(port, AskedLeaseSeconds);
     switch (answer) {
     case TUpnpClient::TAnswer::Taken:
         emit Failed(request, TPortFailure::PortTaken, upnp->ErrorText());
@@ -112,7 +113,7 @@ bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port,
     held.Request = request;
     held.Mapping = {upnp->ExternalAddress(), port, TPortMethod::Upnp};
     held.Permanent = answer == TUpnpClient::TAnswer::Permanent;
-    held.LeaseSeconds = LeaseSeconds;
+    held.LeaseSeconds = AskedLeaseSeconds;
     held.Upnp = std::move(upnp);
     Hold(std::move(held));
     return true;
@@ -127,7 +128,7 @@ bool TPortMapperWorker::OpenByNatPmp(quint64 request, quint16 port, TNatPmpClien
         whyNot = natPmp.ErrorText();
         return false;
     }
-    const auto grant = natPmp.AddMapping(port, LeaseSeconds, NatPmpWaitMs);
+    const auto grant = natPmp.AddMapping(port, AskedLeaseSeconds, NatPmpWaitMs);
     if (!grant) {
         if (Withdrawn(request))
             return false;
@@ -166,13 +167,13 @@ void TPortMapperWorker::Renew() {
     bool renewed = false;
     QString whyNot;
     if (Held->Upnp) {
-        const TUpnpClient::TAnswer answer = Held->Upnp->AddMapping(port, LeaseSeconds);
+        const TUpnpClient::TAnswer answer = Held->Upnp->AddMapping(port, AskedLeaseSeconds);
         renewed = answer == TUpnpClient::TAnswer::Granted ||
                   answer == TUpnpClient::TAnswer::Permanent;
         whyNot = Held->Upnp->ErrorText();
     } else {
         TNatPmpClient natPmp;
-        const auto grant = natPmp.AddMapping(port, LeaseSeconds, NatPmpWaitMs);
+        const auto grant = natPmp.AddMapping(port, AskedLeaseSeconds, NatPmpWaitMs);
         renewed = grant && grant->ExternalPort == port;
         if (grant && !renewed)
             natPmp.RemoveMapping(port, NatPmpWaitMs);

@@ -19,8 +19,6 @@ class TPortMapperWorker : public QObject {
     Q_OBJECT
 
 public:
-    // The lease asked for; the mapping is renewed at half of what the router granted.
-    static constexpr int LeaseSeconds = 3600;
     // The longest wait for a UPnP gateway's answer to the search, and for NAT-PMP's answer.
     static constexpr int UpnpDiscoveryMs = 2000;
     static constexpr int NatPmpWaitMs = 2000;
@@ -32,7 +30,8 @@ public:
     explicit TPortMapperWorker(const std::atomic<quint64> &latest);
     ~TPortMapperWorker() override;
 
-    void Open(quint64 request, quint16 port);
+    // Asks for `leaseSeconds`; the mapping is renewed at half of what the router granted.
+    void Open(quint64 request, quint16 port, int leaseSeconds);
     void Close(quint64 request);
     // Gives the mapping back, whatever request made it, and answers nothing.
     void Release();
@@ -54,6 +53,7 @@ private:
     void Hold(THeld held);
 
     const std::atomic<quint64> &Latest;
+    int AskedLeaseSeconds = 3600;
     std::unique_ptr<THeld> Held;
     QTimer Renewal;
 };

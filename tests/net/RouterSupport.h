@@ -111,14 +111,16 @@ public:
         return QStringLiteral("%1 %2:%1").arg(port).arg(address);
     }
 
-    // The other computer of the home has the port forwarded to itself, by UPnP or NAT-PMP.
-    bool ForwardToOther(quint16 port, bool byUpnp) {
+    // The other computer of the home has the port forwarded to itself, by UPnP or NAT-PMP,
+    // for `leaseSeconds`.
+    bool ForwardToOther(quint16 port, bool byUpnp, int leaseSeconds = 3600) {
         const QString text = QString::number(port);
+        const QString lease = QString::number(leaseSeconds);
         const QStringList arguments =
             byUpnp ? QStringList{QStringLiteral("-a"), QStringLiteral("@"), text, text,
-                                 QStringLiteral("TCP"), QStringLiteral("3600")}
+                                 QStringLiteral("TCP"), lease}
                    : QStringList{QStringLiteral("-g"), Other.LocalAddress, QStringLiteral("-a"),
-                                 text, text, QStringLiteral("tcp"), QStringLiteral("3600")};
+                                 text, text, QStringLiteral("tcp"), lease};
         QProcess client;
         client.start(QStringLiteral("ip"),
                      Other.Exec(byUpnp ? QStringLiteral("upnpc") : QStringLiteral("natpmpc"),

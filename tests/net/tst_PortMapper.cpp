@@ -78,6 +78,8 @@ private slots:
     void portForwardedToAnother();
     void noRouter();
     void switchedOff();
+    void leaseRenewed_data();
+    void leaseRenewed();
     void mappingGoes_data();
     void mappingGoes();
     void companionLeavesNoMapping_data();
@@ -248,6 +250,38 @@ void TestPortMapper::switchedOff() {
     QTest::qWait(300);
     QCOMPARE(Network->Mappings(), QStringList());
     QVERIFY(!Network->DaemonLog().contains("redirecting"));
+}
+
+// A short lease is renewed before it runs out, while the other computer's, not renewed, ends
+// (which shows that the router does end leases).
+void TestPortMapper::leaseRenewed_data() {
+    QTest::addColumn<bool>("upnp");
+    QTest::newRow("UPnP") << true;
+    QTest::newRow("NAT-PMP") << false;
+}
+
+void TestPortMapper::leaseRenewed() {
+    QFETCH(bool, upnp);
+    constexpr int leaseSeconds = 2;
+    QVERIFY2(Network->StartDaemon(upnp), Network->DaemonLog().constData());
+    const quint16 port = FreePort();
+    const quint16 otherPort = FreePort() + 1;
+    QVERIFY(Network->ForwardToOther(otherPort, upnp, leaseSeconds));
+    TPortMapper mapper;
+    mapper.SetEnabled(true);
+    mapper.SetLeaseSeconds(leaseSeconds);
+    QSignalSpy opened(&mapper, &TPortMapper::Opened);
+    QSignalSpy failed(&mapper, &TPortMapper::Failed);
+    mapper.Open(port);
+    QVERIFY(opened.wait(MapperTimeoutMs));
+    const QString ours = TRouterNetwork::Mapping(port, Network->HomeAddress());
+    QTRY_VERIFY_WITH_TIMEOUT(!Network->Mappings().contains(
+                                 TRouterNetwork::Mapping(otherPort, Network->OtherAddress())),
+                             3 * leaseSeconds * 1000);
+    QTest::qWait(1000); // past our first lease too, made after the other one
+    QCOMPARE(Network->Mappings(), QStringList{ours});
+    QVERIFY(mapper.IsOpen());
+    QCOMPARE(failed.count(), 0);
 }
 
 // Each way a mapping ends leaves the router forwarding nothing of ours; a later request
