@@ -14,6 +14,17 @@ QElapsedTimer StartedTimer() {
     return timer;
 }
 
+// A router that maps nothing often sits behind another NAT itself: say so when its own
+// address shows it.
+QString WhereTheRouterSits(const QHostAddress &external) {
+    if (external.isNull() || external == QHostAddress(QHostAddress::AnyIPv4))
+        return QStringLiteral("; the router gives no external address");
+    if (ClassifyExternalAddress(external) != TAddressKind::Public)
+        return QStringLiteral("; the router's external address %1 is not public")
+            .arg(external.toString());
+    return {};
+}
+
 } // namespace
 
 // The mapping the router granted, and how to renew and give it back.
@@ -81,7 +92,7 @@ void TPortMapperWorker::Release() {
     if (held->Upnp)
         held->Upnp->RemoveMapping(held->Mapping.Port);
     else
-        TNatPmpClient().RemoveMapping(held->Mapping.Port, NatPmpWaitMs);
+        TNatPmpClient().RemoveMapping(held->Mapping.Port, NatPmpRemoveWaitMs);
 }
 
 // The mapping is asked for only when the port is free or already ours: the router may say
@@ -104,6 +115,7 @@ bool TPortMapperWorker::OpenByUpnp(quint64 request, quint16 port,
         return true;
     case TUpnpClient::TAnswer::Refused:
         whyNot = upnp->ErrorText();
+        whyNot += WhereTheRouterSits(upnp->ExternalAddress());
         return false;
     case TUpnpClient::TAnswer::Granted:
     case TUpnpClient::TAnswer::Permanent:
@@ -136,7 +148,7 @@ bool TPortMapperWorker::OpenByNatPmp(quint64 request, quint16 port, TNatPmpClien
         return true;
     }
     if (grant->ExternalPort != port) {
-        natPmp.RemoveMapping(port, NatPmpWaitMs);
+        natPmp.RemoveMapping(port, NatPmpRemoveWaitMs);
         emit Failed(request, TPortFailure::PortTaken,
                     QStringLiteral("NAT-PMP: port %1 is taken; the gateway offered %2")
                         .arg(port)
@@ -158,34 +170,59 @@ void TPortMapperWorker::Hold(THeld held) {
     emit Opened(Held->Request, Held->Mapping);
 }
 
-// The same request again, before half the lease is gone. A router that forgot us (restarted)
-// grants it anew; one that refuses ends the mapping, and the GUI side hears why.
+// The same request again, before half the lease is gone. A router that forgot us (restarted,
+// perhaps with its UPnP service on another port, so it is looked for again) grants it anew;
+// one that refuses ends the mapping, and the GUI side hears why.
 void TPortMapperWorker::Renew() {
     if (!Held)
         return;
     const quint16 port = Held->Mapping.Port;
-    bool renewed = false;
     QString whyNot;
+    std::optional<TPortFailure> failure;
     if (Held->Upnp) {
-        const TUpnpClient::TAnswer answer = Held->Upnp->AddMapping(port, AskedLeaseSeconds);
-        renewed = answer == TUpnpClient::TAnswer::Granted ||
-                  answer == TUpnpClient::TAnswer::Permanent;
-        whyNot = Held->Upnp->ErrorText();
+        failure = RenewByUpnp(*Held->Upnp, port, whyNot);
+        if (failure == TPortFailure::Refused) {
+            auto again = std::make_unique<TUpnpClient>();
+            if (again->Discover(UpnpDiscoveryMs)) {
+                failure = RenewByUpnp(*again, port, whyNot);
+                if (!failure)
+                    Held->Upnp = std::move(again);
+            }
+        }
     } else {
         TNatPmpClient natPmp;
         const auto grant = natPmp.AddMapping(port, AskedLeaseSeconds, NatPmpWaitMs);
-        renewed = grant && grant->ExternalPort == port;
-        if (grant && !renewed)
-            natPmp.RemoveMapping(port, NatPmpWaitMs);
         whyNot = natPmp.ErrorText();
-        if (renewed)
+        if (!grant) {
+            failure = TPortFailure::Refused;
+        } else if (grant->ExternalPort != port) {
+            natPmp.RemoveMapping(port, NatPmpRemoveWaitMs);
+            failure = TPortFailure::PortTaken;
+        } else {
             Held->LeaseSeconds = grant->LeaseSeconds;
+        }
     }
-    if (renewed) {
+    if (!failure) {
         Renewal.start(Held->LeaseSeconds * 1000 / 2);
         return;
     }
     const quint64 request = Held->Request;
-    Held.reset();
-    emit Failed(request, TPortFailure::Refused, whyNot);
+    Held.reset(); // nothing of ours is left to remove
+    emit Failed(request, *failure, whyNot);
+}
+
+std::optional<TPortFailure> TPortMapperWorker::RenewByUpnp(TUpnpClient &upnp, quint16 port,
+                                                           QString &whyNot) {
+    switch (upnp.AddMapping(port, AskedLeaseSeconds)) {
+    case TUpnpClient::TAnswer::Granted:
+    case TUpnpClient::TAnswer::Permanent:
+        return std::nullopt;
+    case TUpnpClient::TAnswer::Taken:
+        whyNot = upnp.ErrorText();
+        return TPortFailure::PortTaken;
+    case TUpnpClient::TAnswer::Refused:
+        break;
+    }
+    whyNot = upnp.ErrorText();
+    return TPortFailure::Refused;
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class TNatPmpClient;
 class TUpnpClient;
@@ -22,6 +23,8 @@ public:
     // The longest wait for a UPnP gateway's answer to the search, and for NAT-PMP's answer.
     static constexpr int UpnpDiscoveryMs = 2000;
     static constexpr int NatPmpWaitMs = 2000;
+    // Giving a mapping back waits less: the program may be ending.
+    static constexpr int NatPmpRemoveWaitMs = 1000;
     // How long a UPnP search goes on once NAT-PMP has answered: a router that speaks both
     // answers both within this, and UPnP is preferred.
     static constexpr int UpnpAfterNatPmpMs = 250;
@@ -50,6 +53,8 @@ private:
     bool OpenByNatPmp(quint64 request, quint16 port, TNatPmpClient &natPmp, int waitMs,
                       QString &whyNot);
     void Renew();
+    // Nothing when the router renewed the mapping, else why not.
+    std::optional<TPortFailure> RenewByUpnp(TUpnpClient &upnp, quint16 port, QString &whyNot);
     void Hold(THeld held);
 
     const std::atomic<quint64> &Latest;
