@@ -35,9 +35,26 @@ bool TNatPmpClient::Start() {
     return true;
 }
 
-// Waits for the answer to the request just sent, resending on libnatpmp's schedule, for at
-// most `milliseconds`; a removal is never withdrawn. A gateway without NAT-PMP usually says so at once (ICMP port
-// unreachable), which ends the wait as an error.
+// One look at the socket, never waiting: the answer (true), an error (false), or nothing yet
+// (the request is sent again when libnatpmp's schedule says so).
+std::optional<bool> TNatPmpClient::Step() {
+    const int result = readnatpmpresponseorretry(&State->Session, &State->Answer);
+    if (result >= 0) {
+        if (State->Answer.resultcode == 0)
+            return true;
+        LastError = QStringLiteral("NAT-PMP: the gateway refused (result %1)")
+                        .arg(State->Answer.resultcode);
+        return false;
+    }
+    if (result == NATPMP_TRYAGAIN)
+        return std::nullopt;
+    LastError = QStringLiteral("NAT-PMP: no answer from the gateway (%1)").arg(result);
+    return false;
+}
+
+// Waits for the answer to the request just sent, for at most `milliseconds`; a removal is
+// never withdrawn. A gateway without NAT-PMP usually says so at once (ICMP port unreachable),
+// which ends the wait as an error.
 bool TNatPmpClient::Await(int milliseconds, bool withdrawable) {
     const QDeadlineTimer deadline(milliseconds);
     natpmp_t &session = State->Session;
@@ -57,18 +74,8 @@ bool TNatPmpClient::Await(int milliseconds, bool withdrawable) {
         FD_ZERO(&readable);
         FD_SET(session.s, &readable);
         select(session.s + 1, &readable, nullptr, nullptr, &wait);
-        const int result = readnatpmpresponseorretry(&session, &State->Answer);
-        if (result >= 0) {
-            if (State->Answer.resultcode == 0)
-                return true;
-            LastError = QStringLiteral("NAT-PMP: the gateway refused (result %1)")
-                            .arg(State->Answer.resultcode);
-            return false;
-        }
-        if (result != NATPMP_TRYAGAIN) {
-            LastError = QStringLiteral("NAT-PMP: no answer from the gateway (%1)").arg(result);
-            return false;
-        }
+        if (const std::optional<bool> answer = Step())
+            return *answer;
         if (deadline.hasExpired()) {
             LastError = QStringLiteral("NAT-PMP: the gateway did not answer in time");
             return false;
@@ -76,10 +83,32 @@ bool TNatPmpClient::Await(int milliseconds, bool withdrawable) {
     }
 }
 
+void TNatPmpClient::AskExternalAddress() {
+    if (AddressAsked)
+        return;
+    AddressAsked = true;
+    if (!Start() || sendpublicaddressrequest(&State->Session) < 0)
+        AddressAnswer = false;
+}
+
+std::optional<bool> TNatPmpClient::ExternalAddressAnswered() {
+    AskExternalAddress();
+    if (!AddressAnswer)
+        KeepAddress(Step());
+    return AddressAnswer;
+}
+
 QHostAddress TNatPmpClient::ExternalAddress(int milliseconds) {
-    if (!Start() || sendpublicaddressrequest(&State->Session) < 0 || !Await(milliseconds))
-        return {};
-    return QHostAddress(qFromBigEndian(State->Answer.pnu.publicaddress.addr.s_addr));
+    AskExternalAddress();
+    if (!AddressAnswer)
+        KeepAddress(Await(milliseconds));
+    return Address;
+}
+
+void TNatPmpClient::KeepAddress(std::optional<bool> answer) {
+    AddressAnswer = answer;
+    if (answer == true)
+        Address = QHostAddress(qFromBigEndian(State->Answer.pnu.publicaddress.addr.s_addr));
 }
 
 std::optional<TNatPmpClient::TGrant> TNatPmpClient::AddMapping(quint16 port, int leaseSeconds,

@@ -22,8 +22,14 @@ public:
     TNatPmpClient(const TNatPmpClient &) = delete;
     TNatPmpClient &operator=(const TNatPmpClient &) = delete;
 
-    // Asks the default gateway for its external address, waiting at most `milliseconds`; null
-    // when it does not answer (no gateway, or no NAT-PMP on it).
+    // Asks the default gateway for its external address, without waiting.
+    void AskExternalAddress();
+    // Whether the gateway has answered that (true) or cannot (false); nothing while waiting.
+    // Never waits.
+    std::optional<bool> ExternalAddressAnswered();
+    // The gateway's external address, asked for now unless it was, waiting at most
+    // `milliseconds` for the answer; null when it does not answer (no gateway, or no NAT-PMP
+    // on it).
     QHostAddress ExternalAddress(int milliseconds);
     // Asks for external port `port` to internal `port`, TCP; the gateway may grant another
     // external port. Nothing when it refused or did not answer.
@@ -35,9 +41,14 @@ public:
 private:
     struct TState; // libnatpmp's session and the last answer
     bool Start();
+    std::optional<bool> Step();
+    void KeepAddress(std::optional<bool> answer);
     bool Await(int milliseconds, bool withdrawable = true);
 
     const std::unique_ptr<TState> State;
     std::function<bool()> Stopped;
+    bool AddressAsked = false;
+    std::optional<bool> AddressAnswer;
+    QHostAddress Address;
     QString LastError;
 };

@@ -83,8 +83,8 @@ void TPortMapper::Open(quint16 port) {
     const quint64 request = ++LatestRequest;
     Asking = true;
     Holding = false;
-    QMetaObject::invokeMethod(Worker, [worker = Worker, request, port] {
-        worker->Open(request, port);
+    QMetaObject::invokeMethod(Worker, [worker = Worker, request, port, lease = LeaseSeconds] {
+        worker->Open(request, port, lease);
     });
 }
 

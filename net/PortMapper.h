@@ -66,6 +66,10 @@ public:
     // A mapping is held now (between Opened() and Close()/Failed()).
     bool IsOpen() const;
 
+    // The lease asked of the router, from the next Open(): an hour unless set (the tests
+    // shorten it to see it renewed). Renewed at half of what the router granted.
+    void SetLeaseSeconds(int seconds) { LeaseSeconds = seconds; }
+
 signals:
     void Opened(const TPortMapping &mapping);
     void Failed(TPortFailure failure, const QString &detail);
@@ -79,6 +83,7 @@ private:
     void WorkerClosed(quint64 request);
 
     bool IsEnabled = false;
+    int LeaseSeconds = 3600;
     // Started at the first Open(), so that a mapper never switched on makes no thread.
     std::unique_ptr<QThread> Thread;
     TPortMapperWorker *Worker = nullptr; // lives on Thread, deleted when it ends

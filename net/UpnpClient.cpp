@@ -1,5 +1,9 @@
 #include "UpnpClient.h"
 
+#include "SsdpSearch.h"
+
+#include <QDeadlineTimer>
+
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
 #include <miniupnpc/upnperrors.h>
@@ -13,21 +17,6 @@ constexpr int OnlyPermanentLeasesSupported = 725;
 // What the router's mapping table shows beside the entry.
 constexpr char MappingDescription[] = "Korvalen";
 constexpr char Tcp[] = "TCP";
-
-struct TDeviceListDeleter {
-    void operator()(UPNPDev *list) const { freeUPNPDevlist(list); }
-};
-
-// Finds the first IGD among the devices; its result as UPNP_GetValidIGD gives it. The function
-// took two more arguments (the WAN address) from API 18 on.
-int FindValidIgd(UPNPDev *devices, UPNPUrls *urls, IGDdatas *data, char *local, int localSize) {
-#if MINIUPNPC_API_VERSION >= 18
-    char wan[64] = {};
-    return UPNP_GetValidIGD(devices, urls, data, local, localSize, wan, sizeof wan);
-#else
-    return UPNP_GetValidIGD(devices, urls, data, local, localSize);
-#endif
-}
 
 QByteArray PortText(quint16 port) { return QByteArray::number(port); }
 
@@ -43,34 +32,52 @@ TUpnpClient::~TUpnpClient() {
         FreeUPNPUrls(Urls.get());
 }
 
-bool TUpnpClient::Discover(int milliseconds) {
-    int error = 0;
-    // "" rather than null: a local SSDP cache daemon would answer for devices that are not on
-    // this network namespace's wire; the gateway itself must answer.
-    const std::unique_ptr<UPNPDev, TDeviceListDeleter> devices(
-        upnpDiscover(milliseconds, nullptr, "", UPNP_LOCAL_PORT_ANY, 0, 2, &error));
-    if (!devices) {
-        LastError = QStringLiteral("no UPnP device answered");
+// The search is the project's own rather than the library's, which waits out its whole
+// discovery time even when the router answered at once. It is sent twice, in case the first
+// datagram was lost.
+bool TUpnpClient::Discover(int milliseconds, const std::function<bool()> &stopped) {
+    TSsdpSearch search;
+    if (!search.Send()) {
+        LastError = QStringLiteral("UPnP: no socket for the search");
         return false;
     }
+    const QDeadlineTimer deadline(milliseconds);
+    QDeadlineTimer resend(std::min(milliseconds / 4, 400));
+    for (;;) {
+        const QByteArray location =
+            search.NextLocation(resend.isForever() ? deadline : resend, stopped);
+        if (!location.isEmpty()) {
+            if (UseGateway(location))
+                return true;
+            continue;
+        }
+        if (deadline.hasExpired() || (stopped && stopped()))
+            break;
+        if (!resend.isForever()) {
+            search.Send();
+            resend = QDeadlineTimer(QDeadlineTimer::Forever);
+        }
+    }
+    if (LastError.isEmpty())
+        LastError = QStringLiteral("UPnP: no gateway answered");
+    return false;
+}
+
+// Takes the device described at `location` when it has a WAN connection service.
+bool TUpnpClient::UseGateway(const QByteArray &location) {
+    if (Found)
+        FreeUPNPUrls(Urls.get());
+    *Urls = {};
+    *Data = {};
     char local[64] = {};
-    const int result = FindValidIgd(devices.get(), Urls.get(), Data.get(), local, sizeof local);
-    if (result == 0) {
-        LastError = QStringLiteral("no UPnP gateway among the devices");
+    Found = UPNP_GetIGDFromUrl(location.constData(), Urls.get(), Data.get(), local,
+                               sizeof local) == 1;
+    if (!Found || Urls->controlURL == nullptr || Urls->controlURL[0] == '\0') {
+        LastError = QStringLiteral("UPnP: the device at %1 is no gateway")
+                        .arg(QString::fromLatin1(location));
         return false;
     }
-    Found = true;
     Local = QString::fromLatin1(local);
-    // Not a gateway (the last result of either API): its URLs are freed with this client.
-#if MINIUPNPC_API_VERSION >= 18
-    const int notAGateway = 4;
-#else
-    const int notAGateway = 3;
-#endif
-    if (result == notAGateway || Urls->controlURL == nullptr || Urls->controlURL[0] == '\0') {
-        LastError = QStringLiteral("the UPnP device is not a gateway");
-        return false;
-    }
     return true;
 }
 

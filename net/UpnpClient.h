@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct UPNPUrls;
@@ -25,9 +26,9 @@ public:
     TUpnpClient(const TUpnpClient &) = delete;
     TUpnpClient &operator=(const TUpnpClient &) = delete;
 
-    // Looks for a gateway for at most `milliseconds`; true when one with a WAN connection
-    // service was found.
-    bool Discover(int milliseconds);
+    // Looks for a gateway for at most `milliseconds`, or until `stopped` says so; true when
+    // one with a WAN connection service was found.
+    bool Discover(int milliseconds, const std::function<bool()> &stopped = {});
     // This computer's address on the interface that reached the gateway.
     QString LocalAddress() const { return Local; }
     // The gateway's own address on the internet, as it says (null when it would not say).
@@ -41,6 +42,7 @@ public:
     QString ErrorText() const { return LastError; }
 
 private:
+    bool UseGateway(const QByteArray &location);
     bool Ask(const char *what, int result);
 
     std::unique_ptr<UPNPUrls> Urls;
