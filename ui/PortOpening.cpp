@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <optional>
 
 namespace {
 
@@ -44,6 +46,18 @@ QString UnreachableText(const QHostAddress &address) {
         .arg(text);
 }
 
+// A router behind another NAT often refuses outright (miniupnpd does, seeing its own address
+// private); the mapper's detail then names that address, and the line says what it means.
+std::optional<QHostAddress> UnreachableAddressIn(const QString &detail) {
+    static const QRegularExpression ipv4(QStringLiteral("\\b\\d{1,3}(\\.\\d{1,3}){3}\\b"));
+    for (const QRegularExpressionMatch &match : ipv4.globalMatch(detail)) {
+        const QHostAddress address(match.captured());
+        if (!address.isNull() && ClassifyExternalAddress(address) != TAddressKind::Public)
+            return address;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 TPortOpening::TPortOpening(QCheckBox &box, QLabel &stateLine, TNetSession &session,
@@ -51,8 +65,7 @@ TPortOpening::TPortOpening(QCheckBox &box, QLabel &stateLine, TNetSession &sessi
     : QObject(box.parentWidget()), Box(box), StateLine(stateLine), Session(session),
       Mapper(mapper) {
     connect(&Mapper, &TPortMapper::Opened, this, &TPortOpening::Opened);
-    connect(&Mapper, &TPortMapper::Failed, this,
-            [this](TPortFailure failure, const QString &) { Failed(failure); });
+    connect(&Mapper, &TPortMapper::Failed, this, &TPortOpening::Failed);
     connect(&Mapper, &TPortMapper::Closed, this, &TPortOpening::Closed);
     connect(&Session, &TNetSession::PortChanged, this, &TPortOpening::PortChanged);
     connect(&Session, &TNetSession::PeerAccepted, this, &TPortOpening::PeerAccepted);
@@ -136,9 +149,12 @@ void TPortOpening::Opened(const TPortMapping &mapping) {
     ShowOpen();
 }
 
-void TPortOpening::Failed(TPortFailure failure) {
-    if (Box.isChecked())
-        GiveUp(FailureText(failure, Session.Port()));
+void TPortOpening::Failed(TPortFailure failure, const QString &detail) {
+    if (!Box.isChecked())
+        return;
+    const std::optional<QHostAddress> unreachable =
+        failure == TPortFailure::Refused ? UnreachableAddressIn(detail) : std::nullopt;
+    GiveUp(unreachable ? UnreachableText(*unreachable) : FailureText(failure, Session.Port()));
 }
 
 void TPortOpening::Closed() {

@@ -39,7 +39,7 @@ private:
     void Open();
     void Close();
     void Opened(const TPortMapping &mapping);
-    void Failed(TPortFailure failure);
+    void Failed(TPortFailure failure, const QString &detail);
     void Closed();
     void PortChanged();
     void PeerAccepted(const QHostAddress &address);

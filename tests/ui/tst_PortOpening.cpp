@@ -66,44 +66,52 @@ void TestPortOpening::tickAsksTheRouter() {
     QVERIFY(!SinglePeer());
 }
 
-// An empty address stands for a failure instead of Opened().
+// An empty address stands for a failure, with its detail, instead of Opened().
 void TestPortOpening::routerAnswers_data() {
     QTest::addColumn<QString>("address");
     QTest::addColumn<TPortFailure>("failure");
+    QTest::addColumn<QString>("detail");
     QTest::addColumn<QStringList>("shown"); // what the line must say
     QTest::addColumn<bool>("open");         // the box stays ticked, the server keeps one peer
     QTest::addColumn<bool>("givenBack");    // a mapping that cannot help is not kept
     const TPortFailure none = TPortFailure::NoRouter;
-    QTest::newRow("public") << FriendAddress << none << QStringList{"Адрес для друга: 203.0.113.7"}
-                            << true << false;
+    QTest::newRow("public") << FriendAddress << none << QString()
+                            << QStringList{"Адрес для друга: 203.0.113.7"} << true << false;
     QTest::newRow("provider's shared")
-        << "100.127.255.254" << none << QStringList{"100.127.255.254", "провайдер", "VPN"} << false
-        << true;
+        << "100.127.255.254" << none << QString()
+        << QStringList{"100.127.255.254", "провайдер", "VPN"} << false << true;
     QTest::newRow("behind another router")
-        << "192.168.200.254" << none << QStringList{"192.168.200.254", "VPN"} << false << true;
-    QTest::newRow("link-local") << "169.254.255.254" << none
+        << "192.168.200.254" << none << QString() << QStringList{"192.168.200.254", "VPN"} << false
+        << true;
+    QTest::newRow("link-local") << "169.254.255.254" << none << QString()
                                 << QStringList{"169.254.255.254", "VPN"} << false << true;
-    QTest::newRow("no address") << "0.0.0.0" << none
+    QTest::newRow("no address") << "0.0.0.0" << none << QString()
                                 << QStringList{"0.0.0.0", "подключён к интернету"} << false << true;
-    QTest::newRow("no router") << QString() << TPortFailure::NoRouter
+    QTest::newRow("no router") << QString() << TPortFailure::NoRouter << QString()
                                << QStringList{"не ответил", "UPnP", "TCP 6464"} << false << false;
     QTest::newRow("port forwarded elsewhere")
-        << QString() << TPortFailure::PortTaken << QStringList{"6464", "другому компьютеру"}
-        << false << false;
+        << QString() << TPortFailure::PortTaken << "UPnP: port 6464 is forwarded to 192.168.1.30"
+        << QStringList{"6464", "другому компьютеру"} << false << false;
     QTest::newRow("refused") << QString() << TPortFailure::Refused
+                             << "UPnP AddPortMapping: 606 (Action not authorized)"
                              << QStringList{"отказался", "TCP 6464"} << false << false;
+    QTest::newRow("refused behind the provider's NAT")
+        << QString() << TPortFailure::Refused
+        << "UPnP AddPortMapping: 606 (x); the router's external address 100.64.0.1 is not public"
+        << QStringList{"100.64.0.1", "провайдер", "VPN"} << false << false;
 }
 
 void TestPortOpening::routerAnswers() {
     QFETCH(QString, address);
     QFETCH(TPortFailure, failure);
+    QFETCH(QString, detail);
     QFETCH(QStringList, shown);
     QFETCH(bool, open);
     QFETCH(bool, givenBack);
     QSignalSpy closed(&Mapper(), &TPortMapper::Closed);
     if (address.isEmpty()) {
         Form().cbOpenPort->setChecked(true);
-        emit Mapper().Failed(failure, {});
+        emit Mapper().Failed(failure, detail);
     } else {
         OpenAt(address);
     }
