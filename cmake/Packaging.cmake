@@ -37,10 +37,15 @@ and converts them to and from PGN.")
 # without linking is named here: the platform plugins every window needs (X11's, and Wayland's,
 # without which Qt falls back to XWayland with a warning on a Wayland desktop), and Qt's own
 # Russian texts for the standard dialogs; the event sounds' theme, and libcanberra's way to the
-# desktop's sound server (PulseAudio, or PipeWire in its place).
+# desktop's sound server (PulseAudio, or PipeWire in its place). The router's port-mapping
+# libraries are named too; Debian's miniupnpc package carries the library's API version in its
+# name.
+file(STRINGS ${KORVALEN_MINIUPNPC_INCLUDE}/miniupnpc/miniupnpc.h _korvalen_miniupnpc_api
+     REGEX "#define[ \t]+MINIUPNPC_API_VERSION")
+string(REGEX MATCH "[0-9]+" _korvalen_miniupnpc_api "${_korvalen_miniupnpc_api}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-wayland, sound-theme-freedesktop, libcanberra-pulse")
+    "qt6-qpa-plugins, qt6-wayland, sound-theme-freedesktop, libcanberra-pulse, libminiupnpc${_korvalen_miniupnpc_api}, libnatpmp1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, hicolor-icon-theme")
 
 # Every install component except the full licence text, which Debian keeps once for all

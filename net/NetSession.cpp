@@ -2,6 +2,7 @@
 
 #include "ClientEndpoint.h"
 #include "LanDiscovery.h"
+#include "PortMapper.h"
 #include "Protocol.h"
 #include "ServerEndpoint.h"
 #include "TextCodec.h"
@@ -28,12 +29,14 @@ TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
       ClientEndpoint(new TClientEndpoint(this)),
       LanDiscovery(new TLanDiscovery(*ServerEndpoint, *ClientEndpoint, this)),
+      RouterPort(new TPortMapper(this)),
       RoleEndpoint(ServerEndpoint), OtherEndpoint(ClientEndpoint) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));
     Watch(ServerEndpoint);
     Watch(ClientEndpoint);
     connect(LanDiscovery, &TLanDiscovery::ServersChanged, this, &TNetSession::ServersFound);
+    connect(ServerEndpoint, &TServerEndpoint::PeerAccepted, this, &TNetSession::PeerAccepted);
 }
 
 // A new or lost connection: what went to the last peer says nothing about the next one.
@@ -82,8 +85,11 @@ QString TNetSession::Address() const {
 }
 
 void TNetSession::SetPort(int port) {
+    const bool changed = port != Port();
     ServerEndpoint->SetPort(port);
     ClientEndpoint->SetPort(port);
+    if (changed)
+        emit PortChanged(port);
 }
 
 int TNetSession::Port() const {
@@ -104,6 +110,10 @@ void TNetSession::KeepOpen() {
 // A connection of the role left behind counts until it has ended (a role change ends it).
 int TNetSession::ConnectionCount() const {
     return ServerEndpoint->ConnectionCount() + ClientEndpoint->ConnectionCount();
+}
+
+void TNetSession::SetSinglePeer(bool single) {
+    ServerEndpoint->SetSinglePeer(single);
 }
 
 // ---- Sending ------------------------------------------------------------------------------------

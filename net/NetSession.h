@@ -19,6 +19,7 @@
 #include "TakeBack.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
@@ -28,6 +29,7 @@
 class TClientEndpoint;
 class TEndpoint;
 class TLanDiscovery;
+class TPortMapper;
 class TServerEndpoint;
 
 class TNetSession : public QObject {
@@ -61,6 +63,9 @@ public:
     TClientEndpoint &Client() const { return *ClientEndpoint; }
     // Finding each other on the LAN, over UDP beside the game's connection; off until enabled.
     TLanDiscovery &Discovery() const { return *LanDiscovery; }
+    // The game port opened on the home router for a friend across the internet; off until
+    // enabled, and opened only when the caller asks.
+    TPortMapper &PortMapper() const { return *RouterPort; }
 
     // ---- Role, address, port ------------------------------------------------------------
     TRole Role() const { return CurrentRole; }
@@ -69,7 +74,7 @@ public:
     // Ends the client's connection; the next attempt dials this text, taken as it is.
     void SetAddress(const QString &address);
     QString Address() const;
-    // For both endpoints, from their next Open().
+    // For both endpoints, from their next Open(); PortChanged() when it differs.
     void SetPort(int port);
     int Port() const;
     // The role, address and port as the settings file keeps them.
@@ -80,6 +85,9 @@ public:
     void KeepOpen();
     // Connections still open, of either endpoint: none means "not connected".
     int ConnectionCount() const;
+    // While the game's port is open to the internet the server keeps one peer: a connection
+    // that comes while another is open is closed at once. Off, it accepts every copy.
+    void SetSinglePeer(bool single);
 
     // ---- Sending ------------------------------------------------------------------------
     // Each hands one message to the peer and lets the event loop run 10000 passes; false at
@@ -116,6 +124,9 @@ signals:
     void TakeBackNotUnderstood();
     void ConnectionOpened();
     void ConnectionClosed();
+    // The server accepted a connection from this address; ConnectionOpened() follows.
+    void PeerAccepted(const QHostAddress &address);
+    void PortChanged(int port);
     // The servers found on the LAN changed (Discovery().Servers()).
     void ServersFound();
 
@@ -132,6 +143,7 @@ private:
     TServerEndpoint *const ServerEndpoint; // children of this session
     TClientEndpoint *const ClientEndpoint;
     TLanDiscovery *const LanDiscovery;
+    TPortMapper *const RouterPort;
     TRole CurrentRole = TRole::Server;
     TEndpoint *RoleEndpoint;  // the endpoint of CurrentRole, the one messages go to
     TEndpoint *OtherEndpoint; // kept closed

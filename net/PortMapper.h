@@ -10,6 +10,11 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <atomic>
+#include <memory>
+
+class QThread;
+class TPortMapperWorker;
 
 // How the router granted the mapping.
 enum class TPortMethod { Upnp, NatPmp, Pcp };
@@ -61,12 +66,29 @@ public:
     // A mapping is held now (between Opened() and Close()/Failed()).
     bool IsOpen() const;
 
+    // The lease asked of the router, from the next Open(): an hour unless set (the tests
+    // shorten it to see it renewed). Renewed at half of what the router granted.
+    void SetLeaseSeconds(int seconds) { LeaseSeconds = seconds; }
+
 signals:
     void Opened(const TPortMapping &mapping);
     void Failed(TPortFailure failure, const QString &detail);
     void Closed();
 
 private:
+    void StartWorker();
+    // The worker's answers, passed on while they answer the latest request.
+    void WorkerOpened(quint64 request, const TPortMapping &mapping);
+    void WorkerFailed(quint64 request, TPortFailure failure, const QString &detail);
+    void WorkerClosed(quint64 request);
+
     bool IsEnabled = false;
-    // The worker and its state are the implementer's; keep this header's public face.
+    int LeaseSeconds = 3600;
+    // Started at the first Open(), so that a mapper never switched on makes no thread.
+    std::unique_ptr<QThread> Thread;
+    TPortMapperWorker *Worker = nullptr; // lives on Thread, deleted when it ends
+    // The number of the latest request; the worker reads it to drop withdrawn ones.
+    std::atomic<quint64> LatestRequest = 0;
+    bool Asking = false; // a request the worker has not answered yet
+    bool Holding = false;
 };

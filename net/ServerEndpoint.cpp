@@ -50,13 +50,36 @@ bool TServerEndpoint::Send(const QByteArray &message) {
     return false;
 }
 
+namespace {
+
+// The dual-stack socket reports an IPv4 peer as ::ffff:a.b.c.d; people know it as a.b.c.d.
+QHostAddress PlainAddress(const QHostAddress &address) {
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    return isIpv4 ? QHostAddress(ipv4) : address;
+}
+
+} // namespace
+
 void TServerEndpoint::AcceptPending() {
     while (QTcpSocket *socket = Server->nextPendingConnection()) {
+        if (SinglePeer && !Connections.isEmpty()) {
+            TurnAway(socket);
+            continue;
+        }
+        const QHostAddress peer = PlainAddress(socket->peerAddress());
         TConnection *connection = TakeConnection(socket);
         connect(connection, &TConnection::Closed, this, [this, connection] { Forget(connection); });
         Connections.append(connection);
+        emit PeerAccepted(peer);
         emit ConnectionOpened();
     }
+}
+
+// Reset rather than closed gracefully: nothing of the peer's is read, nothing is sent to it.
+void TServerEndpoint::TurnAway(QTcpSocket *socket) {
+    socket->abort();
+    socket->deleteLater();
 }
 
 void TServerEndpoint::Forget(TConnection *connection) {

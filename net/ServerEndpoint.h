@@ -1,10 +1,11 @@
 // The server role: listens on every local interface at Port and accepts every connection that
-// comes. Messages are read from all accepted connections but sent only to the oldest one still
-// open.
+// comes, or with one peer only, none while another is open. Messages are read from all
+// accepted connections but sent only to the oldest one still open.
 #pragma once
 
 #include "Endpoint.h"
 
+#include <QHostAddress>
 #include <QList>
 
 class QTcpServer;
@@ -31,12 +32,23 @@ public:
     int ConnectionCount() const override { return static_cast<int>(Connections.size()); }
     // To the oldest open connection.
     bool Send(const QByteArray &message) override;
+    // With one peer only, a connection that comes while another is open is closed at once and
+    // never told; the connections already open stay.
+    void SetSinglePeer(bool single) { SinglePeer = single; }
+    bool SinglePeerOnly() const { return SinglePeer; }
+
+signals:
+    // A connection was accepted from this address (an IPv4 peer as a plain IPv4 address);
+    // ConnectionOpened() follows.
+    void PeerAccepted(const QHostAddress &address);
 
 private:
     void AcceptPending();
     void Forget(TConnection *connection);
+    static void TurnAway(QTcpSocket *socket);
 
     QTcpServer *Server; // child of this endpoint
     // In order of acceptance; the connections are children of this endpoint.
     QList<TConnection *> Connections;
+    bool SinglePeer = false;
 };

@@ -3,6 +3,7 @@
 #include "Board.h"
 #include "Fen.h"
 #include "FindCommand.h"
+#include "OpenPortCommand.h"
 #include "Perft.h"
 #include "Pgn.h"
 #include "Record.h"
@@ -386,6 +387,12 @@ QString KvlHelpText() {
         "      Look for Korvalen servers on the local networks for MS milliseconds (1500 by\n"
         "      default) on port P (6464 by default); print one line per server, ordered by\n"
         "      address: ADDRESS PORT free|busy NAME. Exit status 1 when none answered.\n"
+        "  open-port [--port P]\n"
+        "      Open TCP port P (6464 by default) on the home router (UPnP, else NAT-PMP), so\n"
+        "      that a friend across the internet reaches this computer's server; print\n"
+        "      EXTERNAL_ADDRESS PORT METHOD (upnp, natpmp or pcp) and keep the port open until\n"
+        "      interrupted (Ctrl+C, SIGTERM), then close it. Exit status 1 when no router\n"
+        "      answered or it refused, with the reason on standard error.\n"
         "\n"
         "Options:\n"
         "  -h, --help     show this help and exit\n"
@@ -408,13 +415,14 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     const QString &command = arguments.front();
     const QStringList rest = arguments.mid(1);
     using TCommand = int (*)(const QStringList &, QIODevice &, QIODevice &);
-    static constexpr std::array<std::pair<QStringView, TCommand>, 6> commands = {{
+    static constexpr std::array<std::pair<QStringView, TCommand>, 7> commands = {{
         {u"show", Show},
         {u"perft", PerftCommand},
         {u"pgn", PgnCommand},
         {u"import", ImportCommand},
         {u"fen", FenCommand},
         {u"find", FindCommand},
+        {u"open-port", OpenPortCommand},
     }};
     for (const auto &[name, run] : commands) {
         if (command == name)

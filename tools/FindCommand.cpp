@@ -1,5 +1,6 @@
 #include "FindCommand.h"
 
+#include "CommandLine.h"
 #include "LanProber.h"
 
 #include <QCommandLineParser>
@@ -21,24 +22,6 @@ struct TFindOptions {
     quint16 Port = DefaultPort;
 };
 
-void Write(QIODevice &device, const QString &text) {
-    device.write(text.toUtf8());
-}
-
-int UsageError(QIODevice &err, const QString &problem) {
-    Write(err, QStringLiteral("korvalen-kvl: %1\nTry 'korvalen-kvl --help' for more information.\n")
-                   .arg(problem));
-    return 2;
-}
-
-std::optional<int> Number(const QString &text, int lowest, int highest) {
-    bool converts = false;
-    const int value = text.toInt(&converts, 10);
-    if (!converts || value < lowest || value > highest)
-        return std::nullopt;
-    return value;
-}
-
 std::optional<TFindOptions> ParseFindOptions(const QStringList &arguments, QString *problem) {
     QCommandLineParser parser;
     parser.addOption(QCommandLineOption(QStringLiteral("wait"), QString(), QStringLiteral("MS")));
@@ -54,7 +37,7 @@ std::optional<TFindOptions> ParseFindOptions(const QStringList &arguments, QStri
     }
     TFindOptions options;
     if (parser.isSet(QStringLiteral("wait"))) {
-        const std::optional<int> wait = Number(parser.value(QStringLiteral("wait")), 0, MaxWait);
+        const std::optional<int> wait = NumberIn(parser.value(QStringLiteral("wait")), 0, MaxWait);
         if (!wait) {
             *problem = QStringLiteral("--wait needs milliseconds from 0 to %1").arg(MaxWait);
             return std::nullopt;
@@ -62,12 +45,10 @@ std::optional<TFindOptions> ParseFindOptions(const QStringList &arguments, QStri
         options.Wait = *wait;
     }
     if (parser.isSet(QStringLiteral("port"))) {
-        const std::optional<int> port = Number(parser.value(QStringLiteral("port")), 1, 65535);
-        if (!port) {
-            *problem = QStringLiteral("--port needs a port from 1 to 65535");
+        const std::optional<quint16> port = PortValue(parser.value(QStringLiteral("port")), problem);
+        if (!port)
             return std::nullopt;
-        }
-        options.Port = static_cast<quint16>(*port);
+        options.Port = *port;
     }
     return options;
 }
@@ -91,7 +72,7 @@ int FindCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     loop.exec();
 
     for (const TFoundServer &server : prober.Servers())
-        Write(out,
+        WriteText(out,
               QStringLiteral("%1 %2 %3 %4\n")
                   .arg(server.Address.toString())
                   .arg(server.Port)

@@ -7,13 +7,15 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QShortcut>
 
 namespace {
 
-// Whether a line edit or a memo holds selected text, and whether it can be typed in.
+// Whether a line edit, a memo or a label of selectable text holds selected text, and whether
+// it can be typed in.
 struct TTextField {
     bool Field = false;
     bool Selection = false;
@@ -25,6 +27,9 @@ TTextField TextFieldOf(QObject *object) {
         return {true, edit->hasSelectedText(), !edit->isReadOnly()};
     if (const auto *memo = qobject_cast<const QPlainTextEdit *>(object))
         return {true, memo->textCursor().hasSelection(), !memo->isReadOnly()};
+    if (const auto *label = qobject_cast<const QLabel *>(object);
+        label && label->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard))
+        return {true, label->hasSelectedText(), false};
     return {};
 }
 

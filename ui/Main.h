@@ -28,6 +28,7 @@ class TClientEndpoint;
 class TNetSession;
 class TPageControl;
 class TPieceSelectForm;
+class TPortOpening;
 class TPrompts;
 class TServerEndpoint;
 class TShape;
@@ -98,6 +99,7 @@ public:
     void rbAsClientClick();
     void tmConnectTimer();
     void edServerIPChange();
+    void cbOpenPortClick(); // opens the game's port on the router, or gives it back
     void ConnectionOpened();
     void ConnectionClosed();
     // Hands one message to the peer and runs 10000 passes of the event loop; false unconnected.
@@ -122,6 +124,8 @@ public:
     QCheckBox *cbMoveSound = nullptr; // a sound when the opponent's move arrives
     QPushButton *btHelp = nullptr;
     QRadioButton *rbAsServer = nullptr, *rbAsClient = nullptr;
+    QCheckBox *cbOpenPort = nullptr; // off at every start, the server's only
+    QLabel *lbPortState = nullptr;   // how opening the port went
     QLabel *lbIpAddress = nullptr, *Label = nullptr;
     QLineEdit *edServerIP = nullptr, *edGameMessage = nullptr, *edChat = nullptr;
     QPlainTextEdit *mmAnnotation = nullptr, *mmChat = nullptr;
@@ -132,6 +136,7 @@ public:
     TMoveTyping *MoveTyping = nullptr;       // moves typed on the board
     TClipboardCommands *Clipboard = nullptr; // games copied and pasted
     std::unique_ptr<TMoveSound> MoveSound;   // what cbMoveSound lets the player hear
+    TPortOpening *PortOpening = nullptr;     // the box and the line of the router's port
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

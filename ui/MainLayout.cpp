@@ -9,6 +9,7 @@
 #include "PageControl.h"
 #include "Pictures.h"
 #include "PieceSelect.h"
+#include "PortOpening.h"
 #include "ServerChooser.h"
 #include "Shape.h"
 
@@ -105,6 +106,27 @@ QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &
     return button;
 }
 
+// The game's port on the router: the box beside the server's button, whose role it belongs to,
+// in two lines, and its state line across the group under the address field, two lines wide
+// enough for a reason and what to do; the address is selectable for Ctrl+C.
+void SetupPortOpening(TMainForm &form) {
+    form.cbOpenPort = Create<QCheckBox>(
+        form.gbNet, "cbOpenPort", {form.rbAsServer->geometry().right() + 5, 24, 170, 32});
+    form.cbOpenPort->setText(QStringLiteral("Открыть порт на роутере\n(игра через интернет)"));
+    form.cbOpenPort->setToolTip(
+        QStringLiteral("Попросить роутер пропустить к этой программе друга из интернета. Порт "
+                       "закроется, когда вы снимете галочку или закроете программу."));
+    WidenToCaption(form.cbOpenPort);
+    form.lbPortState = Create<QLabel>(form.gbNet, "lbPortState", {12, 101, 400, 28});
+    form.lbPortState->setWordWrap(true);
+    form.lbPortState->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    form.lbPortState->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                              Qt::TextSelectableByKeyboard);
+    form.lbPortState->setFocusPolicy(Qt::NoFocus); // nothing to read yet
+    form.PortOpening = new TPortOpening(*form.cbOpenPort, *form.lbPortState, *form.Session,
+                                        form.Session->PortMapper());
+}
+
 void SetupControlPage(TMainForm &form) {
     form.tsControl = new QWidget;
     form.tsControl->setObjectName(QStringLiteral("tsControl"));
@@ -166,6 +188,7 @@ void SetupControlPage(TMainForm &form) {
     form.edServerIP->setEnabled(false);
     TMainForm::ShowAsUsable(form.edServerIP, false);
     new TServerChooser(*form.edServerIP, *form.Session); // the servers found, beside it; owned by gbNet
+    SetupPortOpening(form);
 
     form.Label = CreateLabel(form.tsControl, "Label",
                              QStringLiteral("Korvalen — © 2026, команда Korvalen"), {12, 408});
@@ -203,8 +226,8 @@ void SetupTabOrder(TMainForm &form) {
         form.pcMain,       form.btNew,         form.btLoad,        form.btSave,
         form.btReturn,     form.btRestore,     form.cbWhiteOnTop,  form.cbShowHints,
         form.cbMarkLastMove, form.cbMoveSound, form.btHelp,        form.rbAsServer,
-        form.rbAsClient,   form.edServerIP,    form.mmAnnotation,  form.edGameMessage,
-        form.mmChat,       form.edChat};
+        form.rbAsClient,   form.edServerIP,    form.cbOpenPort,    form.lbPortState,
+        form.mmAnnotation, form.edGameMessage, form.mmChat,        form.edChat};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -234,6 +257,7 @@ void SetupAccessibleNames(TMainForm &form) {
         {form.rbAsServer, u"Главный компьютер (сервер)"},
         {form.rbAsClient, u"Подчинённый компьютер (клиент)"},
         {form.edServerIP, u"IP-адрес сервера"},
+        {form.cbOpenPort, u"Открыть порт на роутере (игра через интернет)"},
         {form.mmAnnotation, u"Нотация партии"},
         {form.edGameMessage, u"Сообщение игры"},
         {form.mmChat, u"Чат"},

@@ -5,6 +5,7 @@
 #include "MoveSound.h"
 #include "NetSession.h"
 #include "PieceSelect.h"
+#include "PortOpening.h"
 #include "Prompts.h"
 #include "Record.h"
 #include "Settings.h"
@@ -48,6 +49,8 @@ void TMainForm::ConnectNetworkHandlers() {
     // would drop a working connection for nothing).
     connect(rbAsClient, &QRadioButton::toggled, this, &TMainForm::rbAsClientClick);
     connect(edServerIP, &QLineEdit::textChanged, this, &TMainForm::edServerIPChange);
+    // Only the user's own tick opens the port; the program unticks it without a word.
+    connect(cbOpenPort, &QCheckBox::clicked, this, &TMainForm::cbOpenPortClick);
     connect(tmConnect, &QTimer::timeout, this, &TMainForm::tmConnectTimer);
 
     connect(Session, &TNetSession::ConnectionOpened, this, &TMainForm::ConnectionOpened);
@@ -86,6 +89,7 @@ void TMainForm::rbAsClientClick() {
     Session->SetRole(asClient ? TNetSession::TRole::Client : TNetSession::TRole::Server);
     edServerIP->setEnabled(asClient);
     ShowAsUsable(edServerIP, asClient);
+    PortOpening->RoleChosen(!asClient);
 }
 
 void TMainForm::tmConnectTimer() {
@@ -94,6 +98,10 @@ void TMainForm::tmConnectTimer() {
 
 void TMainForm::edServerIPChange() {
     Session->SetAddress(edServerIP->text());
+}
+
+void TMainForm::cbOpenPortClick() {
+    PortOpening->BoxClicked();
 }
 
 void TMainForm::ConnectionOpened() {

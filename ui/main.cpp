@@ -5,7 +5,9 @@
 #include "LanDiscovery.h"
 #include "NetSession.h"
 #include "Pictures.h"
+#include "PortMapper.h"
 #include "ProgramArguments.h"
+#include "QuitSignals.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -35,9 +37,16 @@ int main(int argc, char *argv[]) {
         return arguments.ExitCode;
     }
 
+    // A logout or Ctrl+C in the terminal ends the program as closing the window does: the
+    // window goes, and with it the port opened on the router.
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &application, &QApplication::quit);
+
     TMainForm mainForm;
-    // The program finds and answers the other copies on the LAN; the tests' windows do not.
+    // The program finds and answers the other copies on the LAN, and asks the router for its
+    // port when the user wants; the tests' windows do neither.
     mainForm.Session->Discovery().SetEnabled(true);
+    mainForm.Session->PortMapper().SetEnabled(true);
     // The unfinished game is kept in the user's state folder; the tests' windows keep theirs
     // in folders of their own.
     mainForm.UseJournal(TGameJournal::UserFolder());

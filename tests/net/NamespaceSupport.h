@@ -78,24 +78,28 @@ private:
 };
 
 // Another computer on a LAN of its own with this process: a named namespace behind a cable.
+// A neighbour may also be joined to another neighbour instead (`behind`, its name; the
+// internet behind a router), and take its addresses from another network than 10.213.
 class TNeighbour {
 public:
-    explicit TNeighbour(int subnet)
+    explicit TNeighbour(int subnet, const QString &behind = {},
+                        const QString &network = QStringLiteral("10.213"))
         : Local(QStringLiteral("lan%1").arg(subnet)),
+          LocalIp(behind.isEmpty() ? QStringLiteral("ip") : QStringLiteral("ip -n ") + behind),
           Name(QStringLiteral("kvl%1n%2").arg(QCoreApplication::applicationPid()).arg(subnet)),
-          Address(QStringLiteral("10.213.%1.2").arg(subnet)),
-          LocalAddress(QStringLiteral("10.213.%1.1").arg(subnet)) {
+          Address(QStringLiteral("%1.%2.2").arg(network).arg(subnet)),
+          LocalAddress(QStringLiteral("%1.%2.1").arg(network).arg(subnet)) {
         const QString &local = Local;
-        IsReady =
-            RunShell(QStringLiteral("ip netns add %1 && "
-                                    "ip link add %2 type veth peer name lan0 netns %1 && "
-                                    "ip addr add %3/24 broadcast + dev %2 && ip link set %2 up && "
-                                    "ip -n %1 addr add %4/24 broadcast + dev lan0 && "
-                                    "ip -n %1 link set lan0 up && ip -n %1 link set lo up")
-                         .arg(Name, local, LocalAddress, Address));
+        IsReady = RunShell(
+            QStringLiteral("ip netns add %1 && "
+                           "%5 link add %2 type veth peer name lan0 netns %1 && "
+                           "%5 addr add %3/24 broadcast + dev %2 && %5 link set %2 up && "
+                           "ip -n %1 addr add %4/24 broadcast + dev lan0 && "
+                           "ip -n %1 link set lan0 up && ip -n %1 link set lo up")
+                .arg(Name, local, LocalAddress, Address, LocalIp));
         // A probe goes out only on a cable that is plugged in at both ends.
         for (int wait = 0; IsReady && wait < 100; ++wait) {
-            if (RunShell(QStringLiteral("ip link show %1 | grep -q LOWER_UP").arg(local)))
+            if (RunShell(QStringLiteral("%1 link show %2 | grep -q LOWER_UP").arg(LocalIp, local)))
                 return;
             QThread::msleep(20);
         }
@@ -103,8 +107,8 @@ public:
     }
     // The cable is unplugged at once: the namespace itself may take a while to go.
     ~TNeighbour() {
-        RunShell(QStringLiteral("ip link del %1 2>/dev/null; ip netns del %2 2>/dev/null")
-                     .arg(Local, Name));
+        RunShell(QStringLiteral("%1 link del %2 2>/dev/null; ip netns del %3 2>/dev/null")
+                     .arg(LocalIp, Local, Name));
     }
     TNeighbour(const TNeighbour &) = delete;
     TNeighbour &operator=(const TNeighbour &) = delete;
@@ -117,12 +121,13 @@ public:
     }
 
 private:
-    const QString Local; // this side's end of the cable
+    const QString Local;   // this side's end of the cable
+    const QString LocalIp; // "ip", in the namespace of this side's end
 
 public:
     const QString Name;
     const QString Address;      // the neighbour's own
-    const QString LocalAddress; // this process's on the same cable
+    const QString LocalAddress; // this side's on the same cable
 
 private:
     bool IsReady = false;

@@ -31,6 +31,12 @@ void TestKvl::optionProblems_data() {
         << QStringList{"import", "a.pgn", "--white", "A"} << "unknown option '--white'";
     QTest::newRow("help as a value")
         << QStringList{"pgn", "--white", "-h"} << "pgn needs exactly one saved game";
+    QTest::newRow("open-port, port 0")
+        << QStringList{"open-port", "--port", "0"} << "--port needs a port from 1 to 65535";
+    QTest::newRow("open-port, port too high")
+        << QStringList{"open-port", "--port=65536"} << "--port needs a port from 1 to 65535";
+    QTest::newRow("open-port, argument")
+        << QStringList{"open-port", "6464"} << "open-port takes no argument '6464'";
 }
 
 void TestKvl::optionProblems() {

@@ -271,8 +271,8 @@ void TestMainForm::windowAndInitialState() {
 void TestMainForm::tabOrder() {
     const QStringList expected = {"btNew",        "btLoad",      "btSave",       "btReturn",
                                   "cbWhiteOnTop", "cbShowHints", "btHelp",       "rbAsServer",
-                                  "rbAsClient",   "edServerIP",  "mmAnnotation", "edGameMessage",
-                                  "mmChat",       "edChat"};
+                                  "rbAsClient",   "edServerIP",  "cbOpenPort",   "mmAnnotation",
+                                  "edGameMessage", "mmChat",     "edChat"};
     QStringList seen;
     QWidget *widget = Form().pcMain;
     for (int steps = 0; steps < 200 && seen.size() < expected.size(); ++steps) {
