@@ -4,6 +4,7 @@
 // forwards. Nothing leaves the namespaces.
 #include "PortMapper.h"
 #include "RouterSupport.h"
+#include "SsdpSearch.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -72,6 +73,8 @@ private slots:
     void cleanup();
     void addressKinds_data();
     void addressKinds();
+    void searchAnswers_data();
+    void searchAnswers();
     void friendReachesTheServer_data();
     void friendReachesTheServer();
     void portForwardedToAnother_data();
@@ -100,9 +103,10 @@ void TestPortMapper::initTestCase() {
         Skip = QStringLiteral("the router's namespaces could not be made: skipped");
 }
 
-// Every case but the address table needs the namespaces.
+// Every case but the two tables needs the namespaces.
 void TestPortMapper::init() {
-    if (!Skip.isEmpty() && QByteArray(QTest::currentTestFunction()) != "addressKinds")
+    const QByteArray function(QTest::currentTestFunction());
+    if (!Skip.isEmpty() && function != "addressKinds" && function != "searchAnswers")
         QSKIP(qPrintable(Skip));
 }
 
@@ -150,6 +154,32 @@ void TestPortMapper::addressKinds() {
     QFETCH(QString, address);
     QFETCH(TAddressKind, kind);
     QCOMPARE(ClassifyExternalAddress(QHostAddress(address)), kind);
+}
+
+// Only a device's answer to the search names the description to read, by plain HTTP.
+void TestPortMapper::searchAnswers_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QByteArray>("location");
+    const QByteArray url = "http://10.213.1.2:38053/rootDesc.xml";
+    QTest::newRow("router") << "HTTP/1.1 200 OK\r\nST: upnp:rootdevice\r\nLOCATION: " + url +
+                                   "\r\nSERVER: x\r\n\r\n"
+                            << url;
+    QTest::newRow("lower case, HTTP/1.0") << "HTTP/1.0 200 OK\nlocation:" + url + "\n\n" << url;
+    QTest::newRow("another device's notice")
+        << "NOTIFY * HTTP/1.1\r\nLOCATION: " + url + "\r\n\r\n" << QByteArray();
+    QTest::newRow("not found") << "HTTP/1.1 404 Not Found\r\nLOCATION: " + url + "\r\n\r\n"
+                               << QByteArray();
+    QTest::newRow("https") << QByteArray("HTTP/1.1 200 OK\r\nLOCATION: https://a/b\r\n\r\n")
+                           << QByteArray();
+    QTest::newRow("space inside")
+        << QByteArray("HTTP/1.1 200 OK\r\nLOCATION: http://a/b c\r\n\r\n") << QByteArray();
+    QTest::newRow("none") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << QByteArray();
+}
+
+void TestPortMapper::searchAnswers() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QByteArray, location);
+    QCOMPARE(TSsdpSearch::LocationOf(answer), location);
 }
 
 // The friend dials the address shown and the bytes go both ways through the router; closing
