@@ -123,7 +123,6 @@ std::optional<TNatPmpClient::TGrant> TNatPmpClient::AddMapping(quint16 port, int
 }
 
 void TNatPmpClient::RemoveMapping(quint16 port, int milliseconds) {
-    if (Start() &&
-        sendnewportmappingrequest(&State->Session, NATPMP_PROTOCOL_TCP, port, 0, 0) >= 0)
+    if (Start() && sendnewportmappingrequest(&State->Session, NATPMP_PROTOCOL_TCP, port, 0, 0) >= 0)
         Await(milliseconds, false);
 }

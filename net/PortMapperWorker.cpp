@@ -31,9 +31,9 @@ QString WhereTheRouterSits(const QHostAddress &external) {
 struct TPortMapperWorker::THeld {
     quint64 Request = 0;
     TPortMapping Mapping;
-    bool Permanent = false;             // renewed never, removed by us all the same
-    int LeaseSeconds = 0;               // as granted
-    std::unique_ptr<TUpnpClient> Upnp;  // the gateway that granted it, when by UPnP
+    bool Permanent = false;            // renewed never, removed by us all the same
+    int LeaseSeconds = 0;              // as granted
+    std::unique_ptr<TUpnpClient> Upnp; // the gateway that granted it, when by UPnP
 };
 
 TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
@@ -42,7 +42,9 @@ TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
     connect(&Renewal, &QTimer::timeout, this, &TPortMapperWorker::Renew);
 }
 
-TPortMapperWorker::~TPortMapperWorker() { Release(); }
+TPortMapperWorker::~TPortMapperWorker() {
+    Release();
+}
 
 void TPortMapperWorker::Open(quint64 request, quint16 port, int leaseSeconds) {
     if (Withdrawn(request))
@@ -69,7 +71,8 @@ void TPortMapperWorker::Open(quint64 request, quint16 port, int leaseSeconds) {
     if (OpenByUpnp(request, port, giveUpSearch, whyNot) || Withdrawn(request))
         return;
     QString natPmpWhyNot;
-    const int natPmpWaitMs = static_cast<int>(std::max<qint64>(NatPmpWaitMs - asking.elapsed(), 100));
+    const int natPmpWaitMs =
+        static_cast<int>(std::max<qint64>(NatPmpWaitMs - asking.elapsed(), 100));
     if (OpenByNatPmp(request, port, natPmp, natPmpWaitMs, natPmpWhyNot) || Withdrawn(request))
         return;
     // Neither answered: a UPnP gateway's refusal says more than NAT-PMP's silence.

@@ -31,8 +31,7 @@ QByteArray SearchMessage(const char *target) {
 TSsdpSearch::TSsdpSearch() : Socket(std::make_unique<QUdpSocket>()) {}
 
 bool TSsdpSearch::Send() {
-    if (Socket->state() != QAbstractSocket::BoundState &&
-        !Socket->bind(QHostAddress::AnyIPv4, 0))
+    if (Socket->state() != QAbstractSocket::BoundState && !Socket->bind(QHostAddress::AnyIPv4, 0))
         return false;
     // Two hops at most: the router is the next one, never a network further out.
     Socket->setSocketOption(QAbstractSocket::MulticastTtlOption, QVariant(2));
@@ -57,7 +56,8 @@ QByteArray TSsdpSearch::NextLocation(const QDeadlineTimer &deadline,
         }
         if (deadline.hasExpired() || (stopped && stopped()))
             return {};
-        Socket->waitForReadyRead(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
+        Socket->waitForReadyRead(
+            static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
     }
 }
 

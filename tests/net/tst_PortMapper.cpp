@@ -50,9 +50,9 @@ class TCompanion {
 public:
     explicit TCompanion(quint16 port) {
         EndWithThisProcess(Process);
-        Process.start(QStringLiteral(KORVALEN_KVL),
-                      {QStringLiteral("open-port"), QStringLiteral("--port"),
-                       QString::number(port)});
+        Process.start(
+            QStringLiteral(KORVALEN_KVL),
+            {QStringLiteral("open-port"), QStringLiteral("--port"), QString::number(port)});
     }
     QByteArray FirstLine() {
         while (!Process.canReadLine() && Process.waitForReadyRead(MapperTimeoutMs)) {
@@ -165,14 +165,14 @@ void TestPortMapper::searchAnswers_data() {
                                    "\r\nSERVER: x\r\n\r\n"
                             << url;
     QTest::newRow("lower case, HTTP/1.0") << "HTTP/1.0 200 OK\nlocation:" + url + "\n\n" << url;
-    QTest::newRow("another device's notice")
-        << "NOTIFY * HTTP/1.1\r\nLOCATION: " + url + "\r\n\r\n" << QByteArray();
+    QTest::newRow("another device's notice") << "NOTIFY * HTTP/1.1\r\nLOCATION: " + url + "\r\n\r\n"
+                                             << QByteArray();
     QTest::newRow("not found") << "HTTP/1.1 404 Not Found\r\nLOCATION: " + url + "\r\n\r\n"
                                << QByteArray();
     QTest::newRow("https") << QByteArray("HTTP/1.1 200 OK\r\nLOCATION: https://a/b\r\n\r\n")
                            << QByteArray();
-    QTest::newRow("space inside")
-        << QByteArray("HTTP/1.1 200 OK\r\nLOCATION: http://a/b c\r\n\r\n") << QByteArray();
+    QTest::newRow("space inside") << QByteArray("HTTP/1.1 200 OK\r\nLOCATION: http://a/b c\r\n\r\n")
+                                  << QByteArray();
     QTest::newRow("none") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << QByteArray();
 }
 
@@ -316,8 +316,8 @@ void TestPortMapper::leaseRenewed() {
         QCOMPARE(Network->Mappings(), QStringList());
         QTRY_COMPARE_WITH_TIMEOUT(Network->Mappings(), ours, 3 * leaseSeconds * 1000);
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(!Network->Mappings().contains(TRouterNetwork::Mapping(
-                                     otherPort, Network->OtherAddress())),
+        QTRY_VERIFY_WITH_TIMEOUT(!Network->Mappings().contains(
+                                     TRouterNetwork::Mapping(otherPort, Network->OtherAddress())),
                                  3 * leaseSeconds * 1000);
         QTest::qWait(1000); // past our first lease too, made after the other one
         QCOMPARE(Network->Mappings(), ours);
