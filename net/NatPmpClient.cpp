@@ -39,6 +39,7 @@ bool TNatPmpClient::Start() {
 // (the request is sent again when libnatpmp's schedule says so).
 std::optional<bool> TNatPmpClient::Step() {
     const int result = readnatpmpresponseorretry(&State->Session, &State->Answer);
+    Answered = result >= 0;
     if (result >= 0) {
         if (State->Answer.resultcode == 0)
             return true;

@@ -175,7 +175,7 @@ void TPortMapperWorker::Hold(THeld held) {
 
 // The same request again, before half the lease is gone. A router that forgot us (restarted,
 // perhaps with its UPnP service on another port, so it is looked for again) grants it anew;
-// one that refuses ends the mapping, and the GUI side hears why.
+// one that refuses or is gone ends the mapping, and the GUI side hears why.
 void TPortMapperWorker::Renew() {
     if (!Held)
         return;
@@ -190,6 +190,9 @@ void TPortMapperWorker::Renew() {
                 failure = RenewByUpnp(*again, port, whyNot);
                 if (!failure)
                     Held->Upnp = std::move(again);
+            } else {
+                failure = TPortFailure::NoRouter;
+                whyNot = again->ErrorText();
             }
         }
     } else {
@@ -197,7 +200,7 @@ void TPortMapperWorker::Renew() {
         const auto grant = natPmp.AddMapping(port, AskedLeaseSeconds, NatPmpWaitMs);
         whyNot = natPmp.ErrorText();
         if (!grant) {
-            failure = TPortFailure::Refused;
+            failure = natPmp.GatewayAnswered() ? TPortFailure::Refused : TPortFailure::NoRouter;
         } else if (grant->ExternalPort != port) {
             natPmp.RemoveMapping(port, NatPmpRemoveWaitMs);
             failure = TPortFailure::PortTaken;

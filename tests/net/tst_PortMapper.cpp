@@ -83,6 +83,7 @@ private slots:
     void switchedOff();
     void leaseRenewed_data();
     void leaseRenewed();
+    void routerGoneAtRenewal();
     void mappingGoes_data();
     void mappingGoes();
     void companionLeavesNoMapping_data();
@@ -324,6 +325,23 @@ void TestPortMapper::leaseRenewed() {
     }
     QVERIFY(mapper.IsOpen());
     QCOMPARE(failed.count(), 0);
+}
+
+// The router went away: the renewal fails, and the mapper says so rather than show a port
+// that is no longer open.
+void TestPortMapper::routerGoneAtRenewal() {
+    QVERIFY2(Network->StartDaemon(false), Network->DaemonLog().constData());
+    TPortMapper mapper;
+    mapper.SetEnabled(true);
+    mapper.SetLeaseSeconds(4);
+    QSignalSpy opened(&mapper, &TPortMapper::Opened);
+    QSignalSpy failed(&mapper, &TPortMapper::Failed);
+    mapper.Open(FreePort());
+    QVERIFY(opened.wait(MapperTimeoutMs));
+    Network->StopDaemon();
+    QVERIFY(failed.wait(MapperTimeoutMs));
+    QCOMPARE(failed.front().front().value<TPortFailure>(), TPortFailure::NoRouter);
+    QVERIFY(!mapper.IsOpen());
 }
 
 // Each way a mapping ends leaves the router forwarding nothing of ours; a later request
