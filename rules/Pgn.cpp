@@ -195,6 +195,7 @@ bool StartsFromInitialPosition(const TPgnGame &game, TPgnFailure &failure) {
     const QString variant = game.Tag(QStringLiteral("Variant")).trimmed().toLower();
     if (!variant.isEmpty() && variant != u"standard" && variant != u"chess") {
         failure.Cause = TPgnFailure::TCause::Variant;
+        failure.Variant = game.Tag(QStringLiteral("Variant")).trimmed();
         failure.Reason = QStringLiteral("variant \"%1\" is not supported").arg(variant);
         return false;
     }
@@ -283,7 +284,7 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *fai
                 *failure = {
                     TPgnFailure::TCause::BadMove,
                     QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
-                    ply, pgn.Moves[ply], why == u"ambiguous move"};
+                    ply, pgn.Moves[ply], why == u"ambiguous move", {}};
             }
             return std::nullopt;
         }

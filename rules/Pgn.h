@@ -52,13 +52,14 @@ QString MoveNumberText(qsizetype ply);
 
 // Why a PGN game does not become a record, for messages in either language.
 struct TPgnFailure {
-    enum class TCause { SetUpPosition, Variant, BadMove };
+    enum class TCause { SetUpPosition, Variant, BadMove, NoGame };
     TCause Cause = TCause::BadMove;
     // In English: "move 12... Nf6: illegal move", or why the start is refused.
     QString Reason;
     qsizetype Ply = -1;     // the bad move, counted from 0
     QString Move;           // that move as the file writes it
     bool Ambiguous = false; // the move fits more than one piece
+    QString Variant;        // the variant the game belongs to, as its tag names it
 };
 
 // Plays a game's moves from the initial position, once, and answers its record entries. Games
