@@ -26,6 +26,7 @@ class TClientEndpoint;
 class TNetSession;
 class TPageControl;
 class TPieceSelectForm;
+class TPgnSource;
 class TPrompts;
 class TServerEndpoint;
 class TShape;
@@ -141,6 +142,9 @@ private:
     bool ConfirmReplace(const QString &fileName); // may an existing file be replaced?
     // Makes a record of legal moves the game; otherwise names the bad entry, the game kept.
     std::optional<TBadEntry> AdoptRecord(const QStringList &record);
+    // A PGN text of several games asks which one to load; false for one game or none.
+    bool ChooseCollectionGame(const std::shared_ptr<const TPgnSource> &source,
+                              const QString &sourceName);
     std::unique_ptr<TPrompts> PromptsObject;
     bool PromotionDialogOpen = false; // a move waits for its promotion piece
     bool TakeBackQuestionOpen = false, TakeBackRefusalOpen = false; // one box of each kind

@@ -1,0 +1,203 @@
+#include "GameListDialog.h"
+
+#include "CollectionScan.h"
+#include "GameListModel.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <array>
+#include <numeric>
+
+namespace {
+
+// An index that takes longer than this shows its progress.
+constexpr int ProgressDelay = 300; // ms
+
+// Column widths in average characters: room for a name, a date, a six-digit number.
+constexpr std::array<int, TGameListModel::ColumnCount> ColumnChars = {8, 22, 22, 9, 11, 24, 9, 30};
+
+// Text typed on the list that belongs in the filter: printable, or a correction of it.
+bool IsFilterKey(const QKeyEvent &key) {
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    if (key.key() == Qt::Key_Backspace)
+        return true;
+    const QString text = key.text();
+    return !text.isEmpty() && text.front().isPrint();
+}
+
+} // namespace
+
+TGameListDialog::TGameListDialog(std::shared_ptr<const TPgnSource> source,
+                                 const QString &sourceName, QWidget *parent)
+    : QDialog(parent), Games(new TGameListModel(source, this)),
+      ShownGames(new QSortFilterProxyModel(this)),
+      Scan(std::make_unique<TCollectionScan>(std::move(source))) {
+    SetupComponents(sourceName);
+    ConnectScan();
+    Scan->Start();
+}
+
+TGameListDialog::~TGameListDialog() {
+    Scan.reset(); // the thread ends before the list it fills
+}
+
+void TGameListDialog::SetupComponents(const QString &sourceName) {
+    setWindowTitle(QStringLiteral("Выбор партии"));
+    auto *layout = new QVBoxLayout(this);
+    auto *caption = new QLabel(
+        QStringLiteral("%1\nсодержит несколько партий. Выберите партию для загрузки.")
+            .arg(sourceName),
+        this);
+    caption->setTextInteractionFlags(Qt::NoTextInteraction);
+    layout->addWidget(caption);
+
+    auto *filterRow = new QHBoxLayout;
+    auto *filterLabel = new QLabel(QStringLiteral("&Поиск по игрокам и турниру:"), this);
+    edFilter = new QLineEdit(this);
+    edFilter->setClearButtonEnabled(true);
+    edFilter->setAccessibleName(QStringLiteral("Поиск по игрокам и турниру"));
+    filterLabel->setBuddy(edFilter);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(edFilter, 1);
+    layout->addLayout(filterRow);
+
+    ShownGames->setSourceModel(Games);
+    ShownGames->setFilterRole(TGameListModel::SearchRole);
+    ShownGames->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    grGames = new QTableView(this);
+    grGames->setAccessibleName(QStringLiteral("Партии"));
+    grGames->setModel(ShownGames);
+    grGames->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grGames->setSelectionMode(QAbstractItemView::SingleSelection);
+    grGames->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grGames->setTabKeyNavigation(false);
+    grGames->setWordWrap(false);
+    grGames->setAlternatingRowColors(true);
+    grGames->verticalHeader()->hide();
+    // Rows of one height: a list of a hundred thousand games scrolls without measuring them.
+    grGames->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grGames->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView *header = grGames->horizontalHeader();
+    header->setStretchLastSection(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder); // file order until a column is clicked
+    grGames->setSortingEnabled(true);
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int column = 0; column < TGameListModel::ColumnCount; ++column)
+        header->resizeSection(column, ColumnChars[column] * charWidth + 12);
+    grGames->installEventFilter(this);
+    layout->addWidget(grGames, 1);
+
+    auto *statusRow = new QHBoxLayout;
+    lbStatus = new QLabel(this);
+    lbStatus->setAccessibleName(QStringLiteral("Состояние списка"));
+    pbIndex = new QProgressBar(this);
+    pbIndex->setAccessibleName(QStringLiteral("Чтение файла"));
+    pbIndex->setRange(0, 1000);
+    pbIndex->hide();
+    statusRow->addWidget(lbStatus, 1);
+    statusRow->addWidget(pbIndex);
+    layout->addLayout(statusRow);
+
+    auto *buttons = new QDialogButtonBox(this);
+    btOpen = buttons->addButton(QStringLiteral("Загрузить партию"), QDialogButtonBox::AcceptRole);
+    btOpen->setAccessibleName(QStringLiteral("Загрузить выбранную партию"));
+    btOpen->setDefault(true);
+    btOpen->setEnabled(false);
+    QPushButton *cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    cancel->setAccessibleName(QStringLiteral("Отмена, текущая партия остаётся"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(grGames, &QTableView::doubleClicked, this, &QDialog::accept);
+    connect(grGames->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { btOpen->setEnabled(grGames->currentIndex().isValid()); });
+    connect(edFilter, &QLineEdit::textChanged, this, &TGameListDialog::FilterChanged);
+
+    const int width = std::accumulate(ColumnChars.cbegin(), ColumnChars.cend(), 0) * charWidth;
+    resize(std::min(width, 1100), fontMetrics().height() * 30);
+    grGames->setFocus();
+    ShowStatus();
+}
+
+void TGameListDialog::ConnectScan() {
+    connect(Scan.get(), &TCollectionScan::GamesFound, this,
+            [this](const std::vector<TPgnIndexEntry> &games, qint64 done) {
+                Games->AddGames(games);
+                const qint64 size = Games->Source().Bytes().size();
+                pbIndex->setValue(size > 0 ? int(done * 1000 / size) : 1000);
+                KeepCurrentRow();
+                ShowStatus();
+            });
+    connect(Scan.get(), &TCollectionScan::IndexFinished, this, [this] {
+        Indexed = true;
+        Games->FinishAdding();
+        pbIndex->hide();
+        ShowStatus();
+        emit ListComplete();
+    });
+    connect(Scan.get(), &TCollectionScan::GamesChecked, this,
+            [this](qsizetype checked, const QList<std::pair<qsizetype, QString>> &problems) {
+                Games->MarkChecked(checked, problems);
+                ShowStatus();
+            });
+    connect(Scan.get(), &TCollectionScan::CheckFinished, this, [this] {
+        Checked = true;
+        ShowStatus();
+    });
+    QTimer::singleShot(ProgressDelay, this, [this] { pbIndex->setVisible(!Indexed); });
+}
+
+void TGameListDialog::FilterChanged(const QString &text) {
+    ShownGames->setFilterFixedString(text.trimmed());
+    KeepCurrentRow();
+    ShowStatus();
+}
+
+// There is always a current game while any is shown, so Enter has one to load.
+void TGameListDialog::KeepCurrentRow() {
+    if (!grGames->currentIndex().isValid() && ShownGames->rowCount() > 0)
+        grGames->setCurrentIndex(ShownGames->index(0, 0));
+    btOpen->setEnabled(grGames->currentIndex().isValid());
+}
+
+void TGameListDialog::ShowStatus() {
+    const qsizetype all = Games->rowCount();
+    QString text = Indexed ? QStringLiteral("Партий: %1").arg(all)
+                           : QStringLiteral("Чтение файла… найдено партий: %1").arg(all);
+    if (ShownGames->rowCount() != all)
+        text += QStringLiteral(", показано: %1").arg(ShownGames->rowCount());
+    if (Indexed && !Checked)
+        text += QStringLiteral(". Проверено: %1 из %2").arg(Games->CheckedCount()).arg(all);
+    if (Games->ProblemCount() > 0)
+        text += QStringLiteral(". Не открываются: %1").arg(Games->ProblemCount());
+    lbStatus->setText(text + u'.');
+}
+
+std::optional<TPickedGame> TGameListDialog::CurrentGame() const {
+    const QModelIndex current = ShownGames->mapToSource(grGames->currentIndex());
+    if (!current.isValid())
+        return std::nullopt;
+    const TPgnIndexEntry &game = Games->Game(current.row());
+    return TPickedGame{current.row() + 1, Games->Source().GameBytes(game).toByteArray()};
+}
+
+// Typing on the list goes to the filter, so a name can be looked for without leaving the list.
+bool TGameListDialog::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == grGames && event->type() == QEvent::KeyPress &&
+        IsFilterKey(*static_cast<QKeyEvent *>(event))) {
+        QCoreApplication::sendEvent(edFilter, event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
