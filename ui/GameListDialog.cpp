@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,15 +19,17 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <array>
-#include <numeric>
 
 namespace {
 
 // An index that takes longer than this shows its progress.
 constexpr int ProgressDelay = 300; // ms
 
-// Column widths in average characters: room for a name, a date, a six-digit number.
-constexpr std::array<int, TGameListModel::ColumnCount> ColumnChars = {8, 22, 22, 9, 11, 24, 9, 30};
+// What each column is made wide enough for.
+constexpr std::array<const char16_t *, TGameListModel::ColumnCount> ColumnSamples = {
+    u"999999",     u"Капабланка, Хосе Рауль", u"Капабланка, Хосе Рауль", u"1/2-1/2",
+    u"2024.12.31", u"Чемпионат мира, Москва", u"999",
+    u"Не открывается: ход 99... Nbd7 недопустим"};
 
 // Text typed on the list that belongs in the filter: printable, or a correction of it.
 bool IsFilterKey(const QKeyEvent &key) {
@@ -92,9 +97,18 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
     header->setStretchLastSection(true);
     header->setSortIndicator(-1, Qt::AscendingOrder); // file order until a column is clicked
     grGames->setSortingEnabled(true);
-    const int charWidth = fontMetrics().averageCharWidth();
-    for (int column = 0; column < TGameListModel::ColumnCount; ++column)
-        header->resizeSection(column, ColumnChars[column] * charWidth + 12);
+    // Wide enough for the typical value and for the column's heading (in the header's font).
+    constexpr int CellPadding = 16;
+    int tableWidth = 0;
+    for (int column = 0; column < TGameListModel::ColumnCount; ++column) {
+        const QString heading = Games->headerData(column, Qt::Horizontal).toString();
+        const int width =
+            std::max(fontMetrics().horizontalAdvance(QString::fromUtf16(ColumnSamples[column])),
+                     header->fontMetrics().horizontalAdvance(heading) + CellPadding) +
+            CellPadding;
+        header->resizeSection(column, width);
+        tableWidth += width;
+    }
     grGames->installEventFilter(this);
     layout->addWidget(grGames, 1);
 
@@ -124,8 +138,13 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
             [this] { btOpen->setEnabled(grGames->currentIndex().isValid()); });
     connect(edFilter, &QLineEdit::textChanged, this, &TGameListDialog::FilterChanged);
 
-    const int width = std::accumulate(ColumnChars.cbegin(), ColumnChars.cend(), 0) * charWidth;
-    resize(std::min(width, 1100), fontMetrics().height() * 30);
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
+    const int width = tableWidth + margins + 2 * grGames->frameWidth() +
+                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + CellPadding;
+    const QRect screen = (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
+                             ->availableGeometry();
+    resize(std::min(width, screen.width() * 9 / 10),
+           std::min(fontMetrics().height() * 32, screen.height() * 8 / 10));
     grGames->setFocus();
     ShowStatus();
 }
