@@ -84,6 +84,15 @@ std::shared_ptr<const TPgnSource> PgnFileSource(const QString &path) {
     return LooksLikePgn(QString::fromLatin1(head).split(u'\n')) ? source : nullptr;
 }
 
+TGameText CollectionGame(const QString &source, const QByteArray &text, qsizetype number) {
+    TGameText game;
+    game.Source = source;
+    game.Lines = DecodePgn(text).split(u'\n');
+    game.Pgn = true;
+    game.Number = number;
+    return game;
+}
+
 TGameText PastedGame(const QString &text) {
     TGameText game;
     game.Source = QStringLiteral("Текст в буфере обмена");

@@ -38,6 +38,8 @@ TGameText FileGame(const QString &shownName, const QStringList &lines, bool pgnB
 // The bytes of a file that holds PGN by its name or its first line, mapped for indexing;
 // nothing for another file or one that cannot be opened (the saved-game reader says why).
 std::shared_ptr<const TPgnSource> PgnFileSource(const QString &path);
+// Game `number` of a collection, picked from its list: its PGN text, to be loaded as a file's.
+TGameText CollectionGame(const QString &source, const QByteArray &text, qsizetype number);
 // Text from the clipboard: a PGN game, or a record joined with "|" or one entry a line.
 TGameText PastedGame(const QString &text);
 

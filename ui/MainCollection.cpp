@@ -3,7 +3,7 @@
 #include "GameFiles.h"
 #include "GameListDialog.h"
 #include "Main.h"
-#include "Pgn.h"
+#include "PgnIndex.h"
 #include "Prompts.h"
 
 bool TMainForm::ChooseCollectionGame(const std::shared_ptr<const TPgnSource> &source,
@@ -19,11 +19,6 @@ bool TMainForm::ChooseCollectionGame(const std::shared_ptr<const TPgnSource> &so
     }
     if (!picked)
         return true; // Escape: the game on the board stays
-    TGameText game;
-    game.Source = sourceName;
-    game.Lines = DecodePgn(picked->Text).split(u'\n');
-    game.Pgn = true;
-    game.Number = picked->Number;
-    LoadGame(game);
+    LoadGame(CollectionGame(sourceName, picked->Text, picked->Number));
     return true;
 }

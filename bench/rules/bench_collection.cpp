@@ -60,7 +60,11 @@ double SecondsOf(const QString &program, const QStringList &arguments) {
 // and "pgn-extract -s -r" (silent, report errors only). The time is the companion's; the
 // counters give both and their ratio.
 void ListCheckBesidePgnExtract(benchmark::State &state) {
-    const QString pgnExtract = QStandardPaths::findExecutable(QStringLiteral("pgn-extract"));
+    // Debian installs it among the games, a folder not every PATH holds.
+    QString pgnExtract = QStandardPaths::findExecutable(QStringLiteral("pgn-extract"));
+    if (pgnExtract.isEmpty())
+        pgnExtract = QStandardPaths::findExecutable(QStringLiteral("pgn-extract"),
+                                                    {QStringLiteral("/usr/games")});
     if (pgnExtract.isEmpty()) {
         state.SkipWithError("pgn-extract is not installed");
         return;
