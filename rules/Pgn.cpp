@@ -2,6 +2,7 @@
 
 #include "Board.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Record.h"
 #include "San.h"
 
@@ -168,7 +169,7 @@ private:
                 Current.Result = QStringLiteral("*");
                 Finish();
             }
-        } else if (Text.mid(Pos, 4) == u"e.p.") {
+        } else if (QStringView(Text).mid(Pos, 4) == u"e.p.") {
             Pos += 4; // an old-style en-passant remark after the move
         } else if (IsSymbolChar(c)) {
             Symbol(ReadSymbol());
@@ -200,6 +201,15 @@ bool StartsFromInitialPosition(const TPgnGame &game, TPgnFailure &failure) {
         return false;
     }
     return true;
+}
+
+TPgnFailure BadMove(const TPgnGame &pgn, qsizetype ply, const QString &why) {
+    return {TPgnFailure::TCause::BadMove,
+            QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
+            ply,
+            pgn.Moves[ply],
+            why == u"ambiguous move",
+            {}};
 }
 
 } // namespace
@@ -279,17 +289,32 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *fai
     for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
         const std::optional<TRecordEntry> move = ResolveSan(game, pgn.Moves[ply], &reason);
         if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
-            if (failure) {
-                const QString why = move ? QStringLiteral("illegal move") : reason;
-                *failure = {
-                    TPgnFailure::TCause::BadMove,
-                    QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
-                    ply, pgn.Moves[ply], why == u"ambiguous move", {}};
-            }
+            if (failure)
+                *failure = BadMove(pgn, ply, move ? QStringLiteral("illegal move") : reason);
             return std::nullopt;
         }
     }
     return game.MoveRecord;
+}
+
+std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &pgn) {
+    TPgnFailure failure;
+    if (!StartsFromInitialPosition(pgn, failure))
+        return failure;
+    static const TBitPosition initial = [] {
+        const TGame start;
+        return TBitPosition::Of(start);
+    }();
+    TBitPosition position = initial;
+    QString reason;
+    for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
+        const std::optional<TRecordEntry> move = ResolveSanOn(position, pgn.Moves[ply], &reason);
+        if (!move)
+            return BadMove(pgn, ply, reason);
+        const TMove judged = TMoveFinder(position).Describe(move->From, move->To);
+        PlayOn(position, judged, KindOfRecordLetter(move->Promotion));
+    }
+    return std::nullopt;
 }
 
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {

@@ -67,3 +67,6 @@ struct TPgnFailure {
 // *failure (or *error, its English reason) says why, naming the move.
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, TPgnFailure *failure);
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, QString *error = nullptr);
+// Whether RecordOfPgnGame would take the game, and why not, found on bitboards alone without
+// writing a record or notation: the check of a whole collection.
+std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &game);

@@ -194,15 +194,13 @@ bool HoldsSeveralPgnGames(QByteArrayView bytes) {
 
 std::optional<TPgnFailure> FailureOfPgnGame(QByteArrayView text) {
     const QList<TPgnGame> games = ReadPgnGames(DecodePgn(text.toByteArray()));
-    TPgnFailure failure;
     if (games.isEmpty()) {
+        TPgnFailure failure;
         failure.Cause = TPgnFailure::TCause::NoGame;
         failure.Reason = QStringLiteral("no game in the text");
         return failure;
     }
-    if (RecordOfPgnGame(games.constFirst(), &failure))
-        return std::nullopt;
-    return failure;
+    return CheckPgnGame(games.constFirst());
 }
 
 std::shared_ptr<const TPgnSource> TPgnSource::OfFile(const QString &path, QString *error) {

@@ -1,5 +1,6 @@
 // The index of a PGN collection: where each game lies, its tags and its half-moves, found
 // without playing a move, and always in step with the reader that plays the game once picked.
+#include "GameSupport.h"
 #include "Pgn.h"
 #include "PgnIndex.h"
 
@@ -42,6 +43,7 @@ private slots:
     void whyAGameDoesNotPlay_data();
     void whyAGameDoesNotPlay();
     void severalGames();
+    void checkAgreesWithTheRecord();
 };
 
 void TestPgnIndex::gamesOfText_data() {
@@ -150,6 +152,9 @@ void TestPgnIndex::whyAGameDoesNotPlay() {
     QFETCH(QString, reason);
     const std::optional<TPgnFailure> failure = FailureOfPgnGame(text);
     QCOMPARE(failure.has_value(), cause >= 0);
+    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(text));
+    QString loadError;
+    QCOMPARE(!games.isEmpty() && RecordOfPgnGame(games.front(), &loadError), cause < 0);
     if (failure) {
         QCOMPARE(int(failure->Cause), cause);
         QCOMPARE(failure->Reason, reason);
@@ -170,6 +175,37 @@ void TestPgnIndex::severalGames() {
     QCOMPARE(index[Count - 3].Plies, 2u);
     QCOMPARE(index[Count - 1].Plies, 1u);
     QCOMPARE(source->GameBytes(index[1]), QByteArrayView("[White \"P2\"]\n1. e4 *"));
+}
+
+// The check of a collection plays on bitboards alone; it must take and refuse exactly the games
+// the load takes and refuses, for the same reason. Random games with castlings, en-passant
+// captures and promotions, each also spoiled at one move in three ways.
+void TestPgnIndex::checkAgreesWithTheRecord() {
+    int refused = 0;
+    for (const QStringList &record : LongGames(4, 120)) {
+        const QList<TPgnGame> exported = ReadPgnGames(*PgnOfRecord(record, TPgnTags()));
+        QCOMPARE(exported.size(), 1);
+        const TPgnGame game = exported.front();
+        QCOMPARE(CheckPgnGame(game).has_value(), false);
+        for (const qsizetype ply : {qsizetype(1), game.Moves.size() / 2, game.Moves.size() - 1}) {
+            for (const auto &spoil : {+[](QString &san) { san = QStringLiteral("Qh5"); },
+                                      +[](QString &san) { san.remove(0, 1); },
+                                      +[](QString &san) { san.chop(san.contains(u'=') ? 2 : 0); }}) {
+                TPgnGame spoilt = game;
+                spoil(spoilt.Moves[ply]);
+                TPgnFailure loaded;
+                const bool loads = RecordOfPgnGame(spoilt, &loaded).has_value();
+                const std::optional<TPgnFailure> checked = CheckPgnGame(spoilt);
+                QCOMPARE(checked.has_value(), !loads);
+                if (checked) {
+                    QCOMPARE(checked->Reason, loaded.Reason);
+                    QCOMPARE(checked->Ambiguous, loaded.Ambiguous);
+                    ++refused;
+                }
+            }
+        }
+    }
+    QVERIFY(refused > 10);
 }
 
 QTEST_GUILESS_MAIN(TestPgnIndex)
