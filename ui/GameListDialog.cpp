@@ -7,13 +7,13 @@
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStyle>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTimer>
@@ -29,7 +29,7 @@ constexpr int ProgressDelay = 300; // ms
 constexpr std::array<const char16_t *, TGameListModel::ColumnCount> ColumnSamples = {
     u"999999",     u"Капабланка, Хосе Рауль", u"Капабланка, Хосе Рауль", u"1/2-1/2",
     u"2024.12.31", u"Чемпионат мира, Москва", u"999",
-    u"Не открывается: ход 99... Nbd7 недопустим"};
+    u"Не открывается: ход 12. Nbd7"};
 
 // Text typed on the list that belongs in the filter: printable, or a correction of it.
 bool IsFilterKey(const QKeyEvent &key) {
@@ -140,7 +140,7 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
 
     const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
     const int width = tableWidth + margins + 2 * grGames->frameWidth() +
-                      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + CellPadding;
+                      grGames->verticalScrollBar()->sizeHint().width() + 2 * CellPadding;
     const QRect screen = (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
                              ->availableGeometry();
     resize(std::min(width, screen.width() * 9 / 10),
