@@ -45,9 +45,9 @@ inline QList<TCollectionTemplate> CollectionTemplates() {
 // count games into path; false when the file cannot be written or no test game was found.
 inline bool WriteTestCollection(const QString &path, int count) {
     static const std::array<QByteArray, 12> names = {
-        "Анна Петрова",     "Boris Ivanov",        "M\xc3\xbcller, Karl", "Li Wei",
-        "O'Neil \"Kid\" Brown", "Сергей Смирнов",  "Garcia, Ana",        "Nakamura, H.",
-        "Jensen, Ole",       "Мария Кузнецова",    "Smith, J.",          "Dupont, Claire"};
+        "Анна Петрова",         "Boris Ivanov",    "M\xc3\xbcller, Karl", "Li Wei",
+        "O'Neil \"Kid\" Brown", "Сергей Смирнов",  "Garcia, Ana",         "Nakamura, H.",
+        "Jensen, Ole",          "Мария Кузнецова", "Smith, J.",           "Dupont, Claire"};
     const QList<TCollectionTemplate> templates = CollectionTemplates();
     QFile file(path);
     if (templates.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -8,6 +8,7 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -50,7 +51,14 @@ QString WrapMovetext(const QStringList &units) {
 }
 
 bool IsSymbolChar(QChar c) {
-    return c.isLetterOrNumber() || QStringLiteral("_+#=:-/!?").contains(c);
+    // Movetext is ASCII almost always: its characters are told apart without a table look-up.
+    if (c.unicode() < 0x80) {
+        const char ascii = char(c.unicode());
+        return (ascii >= 'a' && ascii <= 'z') || (ascii >= 'A' && ascii <= 'Z') ||
+               (ascii >= '0' && ascii <= '9') ||
+               std::string_view("_+#=:-/!?").find(ascii) != std::string_view::npos;
+    }
+    return c.isLetterOrNumber();
 }
 
 bool IsResult(const QString &token) {

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr std::array<QByteArrayView, PgnTagCount> TagNames = {"White", "Black", "Result", "Date",
-                                                               "Event"};
+                                                              "Event"};
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';

@@ -20,9 +20,9 @@ inline constexpr int PgnTagCount = 5;
 
 // One game of a collection: 48 bytes.
 struct TPgnIndexEntry {
-    qint64 Start = 0;           // first byte of the game's text in the collection
-    std::uint32_t Length = 0;   // bytes of its text
-    std::uint32_t Plies = 0;    // half-moves of the main line
+    qint64 Start = 0;         // first byte of the game's text in the collection
+    std::uint32_t Length = 0; // bytes of its text
+    std::uint32_t Plies = 0;  // half-moves of the main line
     // Each tag's value (the bytes between its quotes, escapes included), from Start; a tag the
     // game lacks has length 0.
     std::array<std::uint32_t, PgnTagCount> TagStart{};

@@ -4,6 +4,7 @@
 #include "LegalMoves.h"
 
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -66,6 +67,11 @@ struct TParsedSan {
     bool Long = false;
 };
 
+// One of a few characters; the set's length is known when the program is built.
+bool OneOf(QChar c, std::u16string_view set) {
+    return set.find(c.unicode()) != std::u16string_view::npos;
+}
+
 bool IsFile(QChar c) {
     return c >= u'a' && c <= u'h';
 }
@@ -91,7 +97,7 @@ bool IsCastling(QStringView text) {
 // moves of a collection.
 std::optional<TParsedSan> ParseSan(QStringView text) {
     // Marks that say nothing about the move itself.
-    while (!text.isEmpty() && QStringView(u"+#!?").contains(text.back()))
+    while (!text.isEmpty() && OneOf(text.back(), u"+#!?"))
         text.chop(1);
     TParsedSan parsed;
     if (IsCastling(text)) {
@@ -101,7 +107,7 @@ std::optional<TParsedSan> ParseSan(QStringView text) {
         return parsed;
     }
     qsizetype end = text.size();
-    if (end >= 3 && QStringView(u"QRBNqrbn").contains(text[end - 1])) {
+    if (end >= 3 && OneOf(text[end - 1], u"QRBNqrbn")) {
         qsizetype before = end - 1;
         if (text[before - 1] == u'=')
             --before;
@@ -116,7 +122,7 @@ std::optional<TParsedSan> ParseSan(QStringView text) {
     const QStringView origin = text.first(end - 2);
     qsizetype at = 0;
     bool kindNamed = false;
-    if (at < origin.size() && QStringView(u"KQRBNP").contains(origin[at])) {
+    if (at < origin.size() && OneOf(origin[at], u"KQRBNP")) {
         parsed.Kind = KindOfSanLetter(origin[at++]);
         kindNamed = true;
     }
@@ -124,7 +130,7 @@ std::optional<TParsedSan> ParseSan(QStringView text) {
         parsed.FromColumn = origin[at++].unicode() - u'a';
     if (at < origin.size() && IsRank(origin[at]))
         parsed.FromRow = origin[at++].unicode() - u'1';
-    if (at < origin.size() && QStringView(u"x:-").contains(origin[at]))
+    if (at < origin.size() && OneOf(origin[at], u"x:-"))
         ++at;
     if (at != origin.size())
         return std::nullopt;

@@ -66,8 +66,8 @@ int ListGames(const QString &path, bool check, QIODevice &out, QIODevice &err) {
     for (qsizetype i = 0; i < qsizetype(games.size()); ++i) {
         const TPgnIndexEntry &game = games[i];
         text += QByteArray::number(i + 1) + '\t';
-        for (const TPgnTag tag : {TPgnTag::White, TPgnTag::Black, TPgnTag::Result, TPgnTag::Date,
-                                  TPgnTag::Event})
+        for (const TPgnTag tag :
+             {TPgnTag::White, TPgnTag::Black, TPgnTag::Result, TPgnTag::Date, TPgnTag::Event})
             AppendField(text, source->Tag(game, tag));
         text += QByteArray::number(game.Plies);
         if (check) {

@@ -6,13 +6,13 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -27,8 +27,13 @@ constexpr int ProgressDelay = 300; // ms
 
 // What each column is made wide enough for.
 constexpr std::array<const char16_t *, TGameListModel::ColumnCount> ColumnSamples = {
-    u"999999",     u"Капабланка, Хосе Рауль", u"Капабланка, Хосе Рауль", u"1/2-1/2",
-    u"2024.12.31", u"Чемпионат мира, Москва", u"999",
+    u"999999",
+    u"Капабланка, Хосе Рауль",
+    u"Капабланка, Хосе Рауль",
+    u"1/2-1/2",
+    u"2024.12.31",
+    u"Чемпионат мира, Москва",
+    u"999",
     u"Не открывается: ход 12. Nbd7"};
 
 // Text typed on the list that belongs in the filter: printable, or a correction of it.
@@ -60,10 +65,10 @@ TGameListDialog::~TGameListDialog() {
 void TGameListDialog::SetupComponents(const QString &sourceName) {
     setWindowTitle(QStringLiteral("Выбор партии"));
     auto *layout = new QVBoxLayout(this);
-    auto *caption = new QLabel(
-        QStringLiteral("%1\nсодержит несколько партий. Выберите партию для загрузки.")
-            .arg(sourceName),
-        this);
+    auto *caption =
+        new QLabel(QStringLiteral("%1\nсодержит несколько партий. Выберите партию для загрузки.")
+                       .arg(sourceName),
+                   this);
     caption->setTextInteractionFlags(Qt::NoTextInteraction);
     layout->addWidget(caption);
 
@@ -128,7 +133,8 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
     btOpen->setAccessibleName(QStringLiteral("Загрузить выбранную партию"));
     btOpen->setDefault(true);
     btOpen->setEnabled(false);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
     cancel->setAccessibleName(QStringLiteral("Отмена, текущая партия остаётся"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -141,8 +147,9 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
     const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
     const int width = tableWidth + margins + 2 * grGames->frameWidth() +
                       grGames->verticalScrollBar()->sizeHint().width() + 2 * CellPadding;
-    const QRect screen = (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
-                             ->availableGeometry();
+    const QRect screen =
+        (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
+            ->availableGeometry();
     resize(std::min(width, screen.width() * 9 / 10),
            std::min(fontMetrics().height() * 32, screen.height() * 8 / 10));
     grGames->setFocus();

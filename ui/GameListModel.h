@@ -14,8 +14,17 @@ class TGameListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum TColumn { NumberColumn, WhiteColumn, BlackColumn, ResultColumn, DateColumn, EventColumn,
-                   PliesColumn, NoteColumn, ColumnCount };
+    enum TColumn {
+        NumberColumn,
+        WhiteColumn,
+        BlackColumn,
+        ResultColumn,
+        DateColumn,
+        EventColumn,
+        PliesColumn,
+        NoteColumn,
+        ColumnCount
+    };
     // Players and event in one text, which the filter looks in.
     static constexpr int SearchRole = Qt::UserRole;
 

@@ -60,9 +60,8 @@ void TestPgnIndex::gamesOfText_data() {
         << QByteArray("[White \"A\"]\n1. e4 {best [by] test} e5 (1... c5 2. Nf3 (2. c3 1-0) d6)"
                       " 2. Nf3! $1 Nc6 ; 3. Bc4\n%4. Qh5 escape\n3. Bb5 a6?! 1/2-1/2\n")
         << QStringList{"6|A||||"};
-    QTest::newRow("games without tags")
-        << QByteArray("1. d4 d5 *\n\n1. c4 0-1\n1.e4 e5 2.Nf3") << QStringList{"2|||||", "1|||||",
-                                                                         "3|||||"};
+    QTest::newRow("games without tags") << QByteArray("1. d4 d5 *\n\n1. c4 0-1\n1.e4 e5 2.Nf3")
+                                        << QStringList{"2|||||", "1|||||", "3|||||"};
     QTest::newRow("a game without a result before the next one's tags")
         << QByteArray("[White \"A\"]\n1. e4 e5\n\n[White \"B\"]\n1. d4 *\n")
         << QStringList{"2|A||||", "1|B||||"};
@@ -76,13 +75,11 @@ void TestPgnIndex::gamesOfText_data() {
         << QByteArray("[White \"first\"]\n[White \"second\"]\n*") << QStringList{"0|first||||"};
     QTest::newRow("Latin-1 name") << QByteArray("[White \"J\xfcrgen\"]\n*\n")
                                   << QStringList{"0|Jürgen||||"};
-    QTest::newRow("UTF-8 name") << QByteArray("[Black \"Пётр\"]\n*\n")
-                                << QStringList{"0||Пётр|||"};
+    QTest::newRow("UTF-8 name") << QByteArray("[Black \"Пётр\"]\n*\n") << QStringList{"0||Пётр|||"};
     QTest::newRow("half-half result, old en-passant remark")
-        << QByteArray("1. e4 d5 2. e5 f5 3. exf6 e.p. \xc2\xbd-\xc2\xbd")
-        << QStringList{"5|||||"};
-    QTest::newRow("tags only, and no text at all") << QByteArray("[Event \"x\"]\n\n\n")
-                                                   << QStringList{"0|||||x"};
+        << QByteArray("1. e4 d5 2. e5 f5 3. exf6 e.p. \xc2\xbd-\xc2\xbd") << QStringList{"5|||||"};
+    QTest::newRow("tags only, and no text at all")
+        << QByteArray("[Event \"x\"]\n\n\n") << QStringList{"0|||||x"};
     QTest::newRow("empty") << QByteArray("  \n{comment only}\n") << QStringList{};
 }
 
@@ -130,18 +127,16 @@ void TestPgnIndex::whyAGameDoesNotPlay_data() {
     QTest::addColumn<int>("cause"); // -1: the game plays
     QTest::addColumn<QString>("reason");
     using TCause = TPgnFailure::TCause;
-    QTest::newRow("plays") << QByteArray("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0") << -1
-                           << "";
+    QTest::newRow("plays") << QByteArray("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0") << -1 << "";
     QTest::newRow("illegal move") << QByteArray("1. e4 e5 2. Ke3 *") << int(TCause::BadMove)
                                   << "move 2. Ke3: illegal move";
-    QTest::newRow("ambiguous move")
-        << QByteArray("1. Nf3 Nf6 2. Nc3 Nc6 3. Nd4 Nd5 4. Nb5 *") << int(TCause::BadMove)
-        << "move 4. Nb5: ambiguous move";
+    QTest::newRow("ambiguous move") << QByteArray("1. Nf3 Nf6 2. Nc3 Nc6 3. Nd4 Nd5 4. Nb5 *")
+                                    << int(TCause::BadMove) << "move 4. Nb5: ambiguous move";
     QTest::newRow("set-up position") << QByteArray(SetUpGame) << int(TCause::SetUpPosition)
                                      << "the game starts from a set-up position (FEN tag); a "
                                         "saved game always starts from the initial position";
-    QTest::newRow("variant") << QByteArray("[Variant \"Atomic\"]\n1. e4 *")
-                             << int(TCause::Variant) << "variant \"atomic\" is not supported";
+    QTest::newRow("variant") << QByteArray("[Variant \"Atomic\"]\n1. e4 *") << int(TCause::Variant)
+                             << "variant \"atomic\" is not supported";
     QTest::newRow("no game") << QByteArray("{nothing}") << int(TCause::NoGame)
                              << "no game in the text";
 }
@@ -188,9 +183,10 @@ void TestPgnIndex::checkAgreesWithTheRecord() {
         const TPgnGame game = exported.front();
         QCOMPARE(CheckPgnGame(game).has_value(), false);
         for (const qsizetype ply : {qsizetype(1), game.Moves.size() / 2, game.Moves.size() - 1}) {
-            for (const auto &spoil : {+[](QString &san) { san = QStringLiteral("Qh5"); },
-                                      +[](QString &san) { san.remove(0, 1); },
-                                      +[](QString &san) { san.chop(san.contains(u'=') ? 2 : 0); }}) {
+            for (const auto &spoil :
+                 {+[](QString &san) { san = QStringLiteral("Qh5"); },
+                  +[](QString &san) { san.remove(0, 1); },
+                  +[](QString &san) { san.chop(san.contains(u'=') ? 2 : 0); }}) {
                 TPgnGame spoilt = game;
                 spoil(spoilt.Moves[ply]);
                 TPgnFailure loaded;
