@@ -2,6 +2,7 @@
 
 #include "Pgn.h"
 
+#include <QUtf8StringView>
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -41,6 +42,15 @@ bool IsDigit(char c) {
 
 bool IsMark(char c) {
     return c == '!' || c == '?';
+}
+
+// A tag as DecodePgn decodes a file: UTF-8, or Latin-1 when it is not. Sorting and filtering a
+// long list decode every name many times, so plain ASCII takes the short way.
+QString DecodedTag(QByteArrayView bytes) {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return !(c & 0x80); }))
+        return QString::fromLatin1(bytes);
+    return QUtf8StringView(bytes).isValidUtf8() ? QString::fromUtf8(bytes)
+                                                : QString::fromLatin1(bytes);
 }
 
 template <typename T> T Clamped(qint64 value) {
@@ -249,7 +259,7 @@ QString TPgnSource::Tag(const TPgnIndexEntry &game, TPgnTag tag) const {
     const QByteArrayView raw =
         text.sliced(start, std::min<qsizetype>(game.TagLength[at], text.size() - start));
     if (!(game.EscapedTags & (1u << at)))
-        return DecodePgn(raw.toByteArray());
+        return DecodedTag(raw);
     QByteArray plain;
     plain.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -257,5 +267,5 @@ QString TPgnSource::Tag(const TPgnIndexEntry &game, TPgnTag tag) const {
             ++i;
         plain.append(raw[i]);
     }
-    return DecodePgn(plain);
+    return DecodedTag(plain);
 }

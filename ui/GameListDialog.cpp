@@ -46,6 +46,18 @@ bool IsFilterKey(const QKeyEvent &key) {
     return !text.isEmpty() && text.front().isPrint();
 }
 
+bool IsListKey(const QKeyEvent &key) {
+    switch (key.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 TGameListDialog::TGameListDialog(std::shared_ptr<const TPgnSource> source,
@@ -115,6 +127,7 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
         tableWidth += width;
     }
     grGames->installEventFilter(this);
+    edFilter->installEventFilter(this);
     layout->addWidget(grGames, 1);
 
     auto *statusRow = new QHBoxLayout;
@@ -218,11 +231,18 @@ std::optional<TPickedGame> TGameListDialog::CurrentGame() const {
     return TPickedGame{current.row() + 1, Games->Source().GameBytes(game).toByteArray()};
 }
 
-// Typing on the list goes to the filter, so a name can be looked for without leaving the list.
+// Typing on the list goes to the filter, so a name can be looked for without leaving the list;
+// the arrows and page keys in the filter move in the list.
 bool TGameListDialog::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == grGames && event->type() == QEvent::KeyPress &&
-        IsFilterKey(*static_cast<QKeyEvent *>(event))) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (watched == grGames && IsFilterKey(*key)) {
         QCoreApplication::sendEvent(edFilter, event);
+        return true;
+    }
+    if (watched == edFilter && IsListKey(*key)) {
+        QCoreApplication::sendEvent(grGames, event);
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -75,6 +75,22 @@ void CollectionListShown(benchmark::State &state) {
 }
 BENCHMARK(CollectionListShown)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A click on the White column's heading: a hundred thousand names decoded and compared.
+void SortByWhite(benchmark::State &state) {
+    if (CollectionPath().isEmpty()) {
+        state.SkipWithError("no collection file");
+        return;
+    }
+    TBenchWindow window;
+    const std::unique_ptr<TGameListDialog> dialog = ShownList(window.Form);
+    Qt::SortOrder order = Qt::AscendingOrder;
+    for (auto _ : state) {
+        dialog->grGames->sortByColumn(TGameListModel::WhiteColumn, order);
+        order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    }
+}
+BENCHMARK(SortByWhite)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // Game 1 or game 100,000, picked in the list: its text read, played and on the board.
 void PickedGameOnBoard(benchmark::State &state) {
     if (CollectionPath().isEmpty()) {

@@ -74,6 +74,9 @@ void TestGameList::filterAndPickWithEnter() {
         QCOMPARE(ShownNumbers(dialog), QList<int>({2, 3}));
         QTest::keyClick(dialog.grGames, Qt::Key_Backspace);
         QCOMPARE(dialog.edFilter->text(), QStringLiteral("mosco"));
+        // The arrows in the filter move in the list.
+        QTest::keyClick(dialog.edFilter, Qt::Key_Down);
+        QCOMPARE(dialog.grGames->currentIndex().row(), 1);
         dialog.edFilter->setText(QStringLiteral("KASP"));
         QCOMPARE(ShownNumbers(dialog), QList<int>({3}));
         QVERIFY(dialog.btOpen->isEnabled());
