@@ -83,7 +83,16 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
                    this);
     caption->setTextInteractionFlags(Qt::NoTextInteraction);
     layout->addWidget(caption);
+    layout->addLayout(FilterRow());
+    layout->addWidget(GamesTable(), 1);
+    layout->addLayout(StatusRow());
+    layout->addWidget(Buttons());
+    grGames->setFocus();
+    FitToColumns();
+    ShowStatus();
+}
 
+QLayout *TGameListDialog::FilterRow() {
     auto *filterRow = new QHBoxLayout;
     auto *filterLabel = new QLabel(QStringLiteral("&Поиск по игрокам и турниру:"), this);
     edFilter = new QLineEdit(this);
@@ -92,8 +101,12 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
     filterLabel->setBuddy(edFilter);
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(edFilter, 1);
-    layout->addLayout(filterRow);
+    edFilter->installEventFilter(this);
+    connect(edFilter, &QLineEdit::textChanged, this, &TGameListDialog::FilterChanged);
+    return filterRow;
+}
 
+QWidget *TGameListDialog::GamesTable() {
     ShownGames->setSourceModel(Games);
     ShownGames->setFilterRole(TGameListModel::SearchRole);
     ShownGames->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -114,8 +127,45 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
     header->setStretchLastSection(true);
     header->setSortIndicator(-1, Qt::AscendingOrder); // file order until a column is clicked
     grGames->setSortingEnabled(true);
-    // Wide enough for the typical value and for the column's heading (in the header's font).
+    grGames->installEventFilter(this);
+    connect(grGames, &QTableView::doubleClicked, this, &QDialog::accept);
+    connect(grGames->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { btOpen->setEnabled(grGames->currentIndex().isValid()); });
+    return grGames;
+}
+
+QLayout *TGameListDialog::StatusRow() {
+    auto *statusRow = new QHBoxLayout;
+    lbStatus = new QLabel(this);
+    lbStatus->setAccessibleName(QStringLiteral("Состояние списка"));
+    pbIndex = new QProgressBar(this);
+    pbIndex->setAccessibleName(QStringLiteral("Чтение файла"));
+    pbIndex->setRange(0, 1000);
+    pbIndex->hide();
+    statusRow->addWidget(lbStatus, 1);
+    statusRow->addWidget(pbIndex);
+    return statusRow;
+}
+
+QWidget *TGameListDialog::Buttons() {
+    auto *buttons = new QDialogButtonBox(this);
+    btOpen = buttons->addButton(QStringLiteral("Загрузить партию"), QDialogButtonBox::AcceptRole);
+    btOpen->setAccessibleName(QStringLiteral("Загрузить выбранную партию"));
+    btOpen->setDefault(true);
+    btOpen->setEnabled(false);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+    cancel->setAccessibleName(QStringLiteral("Отмена, текущая партия остаётся"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    return buttons;
+}
+
+// Each column wide enough for its usual value and its heading (in the header's font), and the
+// dialog as wide as the columns, within the screen.
+void TGameListDialog::FitToColumns() {
     constexpr int CellPadding = 16;
+    QHeaderView *header = grGames->horizontalHeader();
     int tableWidth = 0;
     for (int column = 0; column < TGameListModel::ColumnCount; ++column) {
         const QString heading = Games->headerData(column, Qt::Horizontal).toString();
@@ -126,47 +176,14 @@ void TGameListDialog::SetupComponents(const QString &sourceName) {
         header->resizeSection(column, width);
         tableWidth += width;
     }
-    grGames->installEventFilter(this);
-    edFilter->installEventFilter(this);
-    layout->addWidget(grGames, 1);
-
-    auto *statusRow = new QHBoxLayout;
-    lbStatus = new QLabel(this);
-    lbStatus->setAccessibleName(QStringLiteral("Состояние списка"));
-    pbIndex = new QProgressBar(this);
-    pbIndex->setAccessibleName(QStringLiteral("Чтение файла"));
-    pbIndex->setRange(0, 1000);
-    pbIndex->hide();
-    statusRow->addWidget(lbStatus, 1);
-    statusRow->addWidget(pbIndex);
-    layout->addLayout(statusRow);
-
-    auto *buttons = new QDialogButtonBox(this);
-    btOpen = buttons->addButton(QStringLiteral("Загрузить партию"), QDialogButtonBox::AcceptRole);
-    btOpen->setAccessibleName(QStringLiteral("Загрузить выбранную партию"));
-    btOpen->setDefault(true);
-    btOpen->setEnabled(false);
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-    cancel->setAccessibleName(QStringLiteral("Отмена, текущая партия остаётся"));
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(grGames, &QTableView::doubleClicked, this, &QDialog::accept);
-    connect(grGames->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this] { btOpen->setEnabled(grGames->currentIndex().isValid()); });
-    connect(edFilter, &QLineEdit::textChanged, this, &TGameListDialog::FilterChanged);
-
-    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right();
-    const int width = tableWidth + margins + 2 * grGames->frameWidth() +
+    const QMargins margins = layout()->contentsMargins();
+    const int width = tableWidth + margins.left() + margins.right() + 2 * grGames->frameWidth() +
                       grGames->verticalScrollBar()->sizeHint().width() + 2 * CellPadding;
     const QRect screen =
         (parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
             ->availableGeometry();
     resize(std::min(width, screen.width() * 9 / 10),
            std::min(fontMetrics().height() * 32, screen.height() * 8 / 10));
-    grGames->setFocus();
-    ShowStatus();
 }
 
 void TGameListDialog::ConnectScan() {

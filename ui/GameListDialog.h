@@ -11,6 +11,7 @@
 
 class QDialogButtonBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -55,6 +56,11 @@ protected:
 
 private:
     void SetupComponents(const QString &sourceName);
+    QLayout *FilterRow();
+    QWidget *GamesTable();
+    QLayout *StatusRow();
+    QWidget *Buttons();
+    void FitToColumns();
     void ConnectScan();
     void FilterChanged(const QString &text);
     void KeepCurrentRow();
