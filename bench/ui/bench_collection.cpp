@@ -9,10 +9,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 namespace {
 
@@ -27,16 +27,11 @@ const QString &CollectionPath() {
     return path;
 }
 
-// Anonymous memory of the process (heap and stacks, not the file's mapped pages), in bytes.
-qint64 AnonymousMemory() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("RssAnon:"))
-            return line.mid(8).trimmed().split(' ').front().toLongLong() * 1024;
-    }
-    return 0;
+// Bytes the program has allocated and not freed (heap and large blocks), whatever the pages the
+// allocator keeps; the file's mapped pages are not among them.
+qint64 AllocatedMemory() {
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
 }
 
 // The list of a file opened now, shown once every game is in it.
@@ -61,10 +56,10 @@ void CollectionListShown(benchmark::State &state) {
     qint64 memory = 0;
     int games = 0;
     for (auto _ : state) {
-        const qint64 before = AnonymousMemory();
+        const qint64 before = AllocatedMemory();
         const std::unique_ptr<TGameListDialog> dialog = ShownList(window.Form);
         state.PauseTiming();
-        memory = AnonymousMemory() - before;
+        memory = AllocatedMemory() - before;
         games = dialog->ShownGames->rowCount();
         state.ResumeTiming();
     }
