@@ -316,10 +316,11 @@ std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &pgn) {
     TBitPosition position = initial;
     QString reason;
     for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
-        const std::optional<TRecordEntry> move = ResolveSanOn(position, pgn.Moves[ply], &reason);
+        TMove judged;
+        const std::optional<TRecordEntry> move =
+            ResolveSanOn(position, pgn.Moves[ply], &reason, &judged);
         if (!move)
             return BadMove(pgn, ply, reason);
-        const TMove judged = TMoveFinder(position).Describe(move->From, move->To);
         PlayOn(position, judged, KindOfRecordLetter(move->Promotion));
     }
     return std::nullopt;

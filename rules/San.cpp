@@ -197,7 +197,7 @@ std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString 
 }
 
 std::optional<TRecordEntry> ResolveSanOn(const TBitPosition &position, QStringView san,
-                                         QString *error) {
+                                         QString *error, TMove *judged) {
     const auto fail = [error](const QString &reason) {
         if (error)
             *error = reason;
@@ -214,6 +214,8 @@ std::optional<TRecordEntry> ResolveSanOn(const TBitPosition &position, QStringVi
         const bool king = own & position.Pieces.Kinds[King] & SquareBit(from);
         if (!king || !(finder.Targets(from) & SquareBit(to)))
             return fail(QStringLiteral("illegal move"));
+        if (judged)
+            *judged = finder.Describe(from, to);
         return TRecordEntry{from, to, NoPromotion};
     }
     const std::vector<int> candidates = Candidates(position, finder, *parsed);
@@ -230,5 +232,7 @@ std::optional<TRecordEntry> ResolveSanOn(const TBitPosition &position, QStringVi
     } else if (parsed->PromotedKind >= 0) {
         return fail(QStringLiteral("promotion on a move that does not promote"));
     }
+    if (judged)
+        *judged = finder.Describe(from, parsed->To);
     return TRecordEntry{from, parsed->To, letter};
 }
