@@ -211,11 +211,11 @@ bool StartsFromInitialPosition(const TPgnGame &game, TPgnFailure &failure) {
     return true;
 }
 
-TPgnFailure BadMove(const TPgnGame &pgn, qsizetype ply, const QString &why) {
+TPgnFailure BadMove(qsizetype ply, const QString &move, const QString &why) {
     return {TPgnFailure::TCause::BadMove,
-            QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
+            QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), move, why),
             ply,
-            pgn.Moves[ply],
+            move,
             why == u"ambiguous move",
             {}};
 }
@@ -298,32 +298,60 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *fai
         const std::optional<TRecordEntry> move = ResolveSan(game, pgn.Moves[ply], &reason);
         if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
             if (failure)
-                *failure = BadMove(pgn, ply, move ? QStringLiteral("illegal move") : reason);
+                *failure =
+                    BadMove(ply, pgn.Moves[ply], move ? QStringLiteral("illegal move") : reason);
             return std::nullopt;
         }
     }
     return game.MoveRecord;
 }
 
-std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &pgn) {
-    TPgnFailure failure;
-    if (!StartsFromInitialPosition(pgn, failure))
-        return failure;
+namespace {
+
+// Plays the main line from the initial position on bitboards; sanAt(ply) gives a half-move's
+// text (valid until the next call).
+template <typename TSanAt>
+std::optional<TPgnFailure> PlayOnBitboards(qsizetype plies, TSanAt &&sanAt) {
     static const TBitPosition initial = [] {
         const TGame start;
         return TBitPosition::Of(start);
     }();
     TBitPosition position = initial;
     QString reason;
-    for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
+    for (qsizetype ply = 0; ply < plies; ++ply) {
+        const QStringView san = sanAt(ply);
         TMove judged;
-        const std::optional<TRecordEntry> move =
-            ResolveSanOn(position, pgn.Moves[ply], &reason, &judged);
+        const std::optional<TRecordEntry> move = ResolveSanOn(position, san, &reason, &judged);
         if (!move)
-            return BadMove(pgn, ply, reason);
+            return BadMove(ply, san.toString(), reason);
         PlayOn(position, judged, KindOfRecordLetter(move->Promotion));
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &pgn) {
+    TPgnFailure failure;
+    if (!StartsFromInitialPosition(pgn, failure))
+        return failure;
+    return PlayOnBitboards(pgn.Moves.size(),
+                           [&pgn](qsizetype ply) { return QStringView(pgn.Moves[ply]); });
+}
+
+std::optional<TPgnFailure> CheckPgnMoves(const TPgnGame &start,
+                                         const std::vector<QByteArrayView> &moves) {
+    TPgnFailure failure;
+    if (!StartsFromInitialPosition(start, failure))
+        return failure;
+    // A move is a few ASCII characters: widened into one buffer, never allocated.
+    QString buffer;
+    return PlayOnBitboards(qsizetype(moves.size()), [&moves, &buffer](qsizetype ply) {
+        buffer.resize(moves[ply].size());
+        std::transform(moves[ply].begin(), moves[ply].end(), buffer.begin(),
+                       [](char c) { return QChar(uchar(c)); });
+        return QStringView(buffer);
+    });
 }
 
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class TGame;
 struct TBadEntry;
@@ -70,3 +72,7 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, QString *error 
 // Whether RecordOfPgnGame would take the game, and why not, found on bitboards alone without
 // writing a record or notation: the check of a whole collection.
 std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &game);
+// The same for a game given as its tags of the start (FEN, SetUp, Variant) and the ASCII texts
+// of its moves, as the index finds them in a file's bytes.
+std::optional<TPgnFailure> CheckPgnMoves(const TPgnGame &start,
+                                         const std::vector<QByteArrayView> &moves);

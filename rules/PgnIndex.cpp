@@ -53,6 +53,59 @@ QString DecodedTag(QByteArrayView bytes) {
                                                 : QString::fromLatin1(bytes);
 }
 
+// A tag value's bytes without its backslash escapes.
+QByteArray Unescaped(QByteArrayView raw) {
+    QByteArray plain;
+    plain.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size())
+            ++i;
+        plain.append(raw[i]);
+    }
+    return plain;
+}
+
+// The tags that decide where a game starts, and the moves of its main line, straight from the
+// bytes; whether any byte beyond ASCII stands outside a tag's value, where the reader (which
+// sees characters, not bytes) might split the text otherwise.
+class TGameTokens : public TPgnTokens {
+public:
+    explicit TGameTokens(QByteArrayView text) : Text(text) {}
+
+    TPgnGame Start;
+    std::vector<QByteArrayView> Moves;
+
+    void Tag(QByteArrayView name, QByteArrayView value) override {
+        Values.push_back(value);
+        if (name == "FEN" || name == "SetUp" || name == "Variant")
+            Start.Tags.append({QString::fromLatin1(name), Decoded(Unescaped(value))});
+    }
+    void Move(QByteArrayView san) override { Moves.push_back(san); }
+
+    bool OnlyAsciiOutsideTagValues() const {
+        auto value = Values.cbegin();
+        for (const char &c : Text) {
+            if (!(c & 0x80))
+                continue;
+            while (value != Values.cend() && value->data() + value->size() <= &c)
+                ++value;
+            if (value == Values.cend() || &c < value->data())
+                return false;
+        }
+        return true;
+    }
+
+private:
+    // As DecodePgn decodes the whole text: UTF-8 when all of it is, Latin-1 otherwise.
+    QString Decoded(const QByteArray &bytes) const {
+        return Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    }
+
+    QByteArrayView Text;
+    bool Utf8 = QUtf8StringView(Text).isValidUtf8();
+    std::vector<QByteArrayView> Values; // in the order of the text
+};
+
 template <typename T> T Clamped(qint64 value) {
     return static_cast<T>(std::min<qint64>(value, std::numeric_limits<T>::max()));
 }
@@ -111,6 +164,8 @@ void TPgnIndexer::ReadTag() {
     if (name.isEmpty())
         return;
     HasContent = true;
+    if (Tokens)
+        Tokens->Tag(name, Bytes.sliced(valueStart, valueEnd - valueStart));
     // The first of two tags of one name counts, as TPgnGame::Tag reads it.
     for (int tag = 0; tag < PgnTagCount; ++tag) {
         const std::uint8_t bit = 1u << tag;
@@ -134,6 +189,8 @@ bool TPgnIndexer::ReadSymbol() {
     HasContent = true;
     if (IsResult(token))
         return true;
+    if (Tokens)
+        Tokens->Move(token);
     ++Current.Plies;
     return false;
 }
@@ -203,6 +260,11 @@ bool HoldsSeveralPgnGames(QByteArrayView bytes) {
 }
 
 std::optional<TPgnFailure> FailureOfPgnGame(QByteArrayView text) {
+    // The usual game goes without decoding its text into characters.
+    TGameTokens tokens(text);
+    const bool found = TPgnIndexer(text, &tokens).Next().has_value();
+    if (found && tokens.OnlyAsciiOutsideTagValues())
+        return CheckPgnMoves(tokens.Start, tokens.Moves);
     const QList<TPgnGame> games = ReadPgnGames(DecodePgn(text.toByteArray()));
     if (games.isEmpty()) {
         TPgnFailure failure;
@@ -258,14 +320,5 @@ QString TPgnSource::Tag(const TPgnIndexEntry &game, TPgnTag tag) const {
     const qsizetype start = std::min<qsizetype>(game.TagStart[at], text.size());
     const QByteArrayView raw =
         text.sliced(start, std::min<qsizetype>(game.TagLength[at], text.size() - start));
-    if (!(game.EscapedTags & (1u << at)))
-        return DecodedTag(raw);
-    QByteArray plain;
-    plain.reserve(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size())
-            ++i;
-        plain.append(raw[i]);
-    }
-    return DecodedTag(plain);
+    return DecodedTag(game.EscapedTags & (1u << at) ? Unescaped(raw) : raw.toByteArray());
 }

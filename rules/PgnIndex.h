@@ -30,11 +30,21 @@ struct TPgnIndexEntry {
     std::uint8_t EscapedTags = 0; // bit per tag: its value holds a backslash escape
 };
 
+// What a walk of the bytes may also be told, as it meets them: each tag of a game (its value's
+// bytes between the quotes, escapes kept) and each move of its main line.
+class TPgnTokens {
+public:
+    virtual ~TPgnTokens() = default;
+    virtual void Tag(QByteArrayView name, QByteArrayView value) = 0;
+    virtual void Move(QByteArrayView san) = 0;
+};
+
 // Finds the games of PGN bytes one by one, as ReadPgnGames splits the same text: a game ends
 // with its termination marker, or where the tags of the next one begin after its moves.
 class TPgnIndexer {
 public:
-    explicit TPgnIndexer(QByteArrayView bytes) : Bytes(bytes) {}
+    explicit TPgnIndexer(QByteArrayView bytes, TPgnTokens *tokens = nullptr)
+        : Bytes(bytes), Tokens(tokens) {}
 
     // The next game, or nothing once the bytes are used up.
     std::optional<TPgnIndexEntry> Next();
@@ -43,6 +53,7 @@ public:
 
 private:
     QByteArrayView Bytes;
+    TPgnTokens *Tokens;
     qint64 Pos = 0;
     // The game being gathered.
     TPgnIndexEntry Current;

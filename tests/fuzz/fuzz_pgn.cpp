@@ -63,9 +63,23 @@ void CheckIndex(const QByteArray &bytes, const QList<TPgnGame> &games) {
 
 } // namespace
 
+// The check of a game straight from its bytes answers as the import of the text's first game.
+void CheckBytes(const QByteArray &bytes, const QList<TPgnGame> &games) {
+    const std::optional<TPgnFailure> checked = FailureOfPgnGame(bytes);
+    if (games.isEmpty()) {
+        FUZZ_CHECK(checked && checked->Cause == TPgnFailure::TCause::NoGame);
+        return;
+    }
+    TPgnFailure failure;
+    const bool imports = RecordOfPgnGame(games.front(), &failure).has_value();
+    FUZZ_CHECK(checked.has_value() == !imports);
+    FUZZ_CHECK(imports || checked->Reason == failure.Reason);
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray bytes = FuzzBytes(data, size);
     const QList<TPgnGame> games = ReadPgnGames(Decoded(bytes));
+    CheckBytes(bytes, games);
     CheckIndex(bytes, games);
     for (const TPgnGame &game : games)
         CheckGame(game);
