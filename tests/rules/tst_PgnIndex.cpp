@@ -137,6 +137,12 @@ void TestPgnIndex::whyAGameDoesNotPlay_data() {
                                         "saved game always starts from the initial position";
     QTest::newRow("variant") << QByteArray("[Variant \"Atomic\"]\n1. e4 *") << int(TCause::Variant)
                              << "variant \"atomic\" is not supported";
+    QTest::newRow("beyond ASCII in tag values only")
+        << QByteArray("[White \"Пётр\"]\n[Variant \"Атомные\"]\n1. e4 *") << int(TCause::Variant)
+        << "variant \"атомные\" is not supported";
+    QTest::newRow("beyond ASCII in a comment")
+        << QByteArray("1. e4 {Хорошо} e5 2. Ke3 *") << int(TCause::BadMove)
+        << "move 2. Ke3: illegal move";
     QTest::newRow("no game") << QByteArray("{nothing}") << int(TCause::NoGame)
                              << "no game in the text";
 }
