@@ -2,6 +2,7 @@
 
 #include "Pgn.h"
 
+#include <QFile>
 #include <QUtf8StringView>
 #include <algorithm>
 #include <cstring>
@@ -276,28 +277,19 @@ std::optional<TPgnFailure> FailureOfPgnGame(QByteArrayView text) {
 }
 
 std::shared_ptr<const TPgnSource> TPgnSource::OfFile(const QString &path, QString *error) {
-    std::shared_ptr<TPgnSource> source(new TPgnSource);
-    source->File.setFileName(path);
-    if (!source->File.open(QIODevice::ReadOnly)) {
-        *error = source->File.errorString();
+    // Read once rather than mapped: a file that another program cuts short while its list is
+    // open would take the mapped pages with it, and the next row drawn would crash the program.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
         return nullptr;
     }
-    const qint64 size = source->File.size();
-    if (uchar *mapped = size > 0 ? source->File.map(0, size) : nullptr) {
-        source->Data = reinterpret_cast<const char *>(mapped);
-        source->Size = size;
-        return source;
-    }
-    // Not every file can be mapped (a pipe, some file systems): its bytes are read instead.
-    source->Owned = source->File.readAll();
-    if (source->File.error() != QFileDevice::NoError) {
-        *error = source->File.errorString();
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
         return nullptr;
     }
-    source->File.close();
-    source->Data = source->Owned.constData();
-    source->Size = source->Owned.size();
-    return source;
+    return OfBytes(std::move(bytes));
 }
 
 std::shared_ptr<const TPgnSource> TPgnSource::OfBytes(QByteArray bytes) {
@@ -308,7 +300,7 @@ std::shared_ptr<const TPgnSource> TPgnSource::OfBytes(QByteArray bytes) {
     return source;
 }
 
-TPgnSource::~TPgnSource() = default; // the file's mapping ends with the file
+TPgnSource::~TPgnSource() = default;
 
 QByteArrayView TPgnSource::GameBytes(const TPgnIndexEntry &game) const {
     return Bytes().sliced(game.Start, game.Length);

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QFile>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -80,8 +79,7 @@ struct TPgnFailure;
 // otherwise why it does not (a text without a game is TCause::NoGame).
 std::optional<TPgnFailure> FailureOfPgnGame(QByteArrayView text);
 
-// The bytes of a collection: a file mapped into memory (read, where it cannot be mapped), or a
-// text handed over whole. Shared read-only between the threads that index and check it.
+// The bytes of a collection: a file read whole, or a text handed over whole. Shared read-only between the threads that index and check it.
 class TPgnSource {
 public:
     // Nothing when the file cannot be opened; *error then says why.
@@ -99,7 +97,6 @@ public:
 
 private:
     TPgnSource() = default;
-    QFile File;
     QByteArray Owned;
     const char *Data = nullptr;
     qint64 Size = 0;
