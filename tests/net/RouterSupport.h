@@ -13,7 +13,9 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <memory>
 
 class TRouterNetwork {
 public:
@@ -80,6 +82,19 @@ public:
         Daemon.waitForFinished(3000);
         Log += Daemon.readAll();
     }
+    // A router that says nothing at all: no daemon, and what comes to NAT-PMP's port (or the
+    // UPnP search's) is dropped, where a closed port would answer with an error at once. Until
+    // the daemon starts again, which loads the router's rules afresh.
+    bool Silence() {
+        StopDaemon();
+        return RunShell(QStringLiteral("ip netns exec %1 nft -f - <<'EOF'\n"
+                                       "table inet %2 {\n"
+                                       " chain silent { type filter hook input priority 0;\n"
+                                       "  udp dport { 1900, 5351 } drop; }\n"
+                                       "}\n"
+                                       "EOF\n")
+                            .arg(Router.Name, TableName));
+    }
     // What the daemon said so far.
     QByteArray DaemonLog() {
         Log += Daemon.readAll();
@@ -141,6 +156,19 @@ public:
     // The router's address on the internet: the one the friend dials.
     QString ExternalAddress() const { return Internet.LocalAddress; }
     const TNeighbour &Friend() const { return Internet; }
+    // A socket of the friend's computer, dialling the router's address at `port`; null when it
+    // could not be made there.
+    std::unique_ptr<QTcpSocket> DialFromFriend(quint16 port) const {
+        auto socket = std::make_unique<QTcpSocket>();
+        {
+            // Bound inside, so that its descriptor belongs to the friend's namespace.
+            const TInsideNeighbour inside(Internet);
+            if (!inside.Entered || !socket->bind(QHostAddress::AnyIPv4, 0))
+                return nullptr;
+        }
+        socket->connectToHost(QHostAddress(ExternalAddress()), port);
+        return socket;
+    }
 
 private:
     static inline const QString TableName = QStringLiteral("kvlrouter");
