@@ -128,7 +128,8 @@ void TestRouterWindow::friendPlaysThroughTheRouter() {
     friendSide->write("l12>28|52>36");
     QTRY_COMPARE(Form().CurrentGame->MoveRecord, (QStringList{"12>28", "52>36"}));
 
-    const std::unique_ptr<QTcpSocket> stranger = Network->DialFromFriend(Port);
+    const std::unique_ptr<QTcpSocket> stranger =
+        Network->DialFromFriend(Port, TRouterNetwork::StrangerAddress());
     QVERIFY(stranger);
     QTRY_COMPARE(stranger->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(Form().Session->ConnectionCount(), 1);
