@@ -47,6 +47,10 @@ bool TConnection::IsOpen() const {
     return !Finished && Socket->state() == QAbstractSocket::ConnectedState;
 }
 
+QHostAddress TConnection::PeerAddress() const {
+    return Socket->peerAddress();
+}
+
 bool TConnection::Send(const QByteArray &message) {
     if (!IsOpen())
         return false;

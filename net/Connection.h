@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -27,6 +28,8 @@ public:
     ~TConnection() override;
 
     bool IsOpen() const;
+    // Whom the socket is connected to; null once it is not.
+    QHostAddress PeerAddress() const;
     // One write per message, flushed at once (or, within the pause after a chat line, as soon as
     // it is over); false when the socket is not connected.
     bool Send(const QByteArray &message);

@@ -61,6 +61,11 @@ QHostAddress PlainAddress(const QHostAddress &address) {
 
 } // namespace
 
+QHostAddress TServerEndpoint::OldestPeer() const {
+    return Connections.isEmpty() ? QHostAddress()
+                                 : PlainAddress(Connections.front()->PeerAddress());
+}
+
 void TServerEndpoint::AcceptPending() {
     while (QTcpSocket *socket = Server->nextPendingConnection()) {
         if (SinglePeer && !Connections.isEmpty()) {

@@ -36,6 +36,9 @@ public:
     // never told; the connections already open stay.
     void SetSinglePeer(bool single) { SinglePeer = single; }
     bool SinglePeerOnly() const { return SinglePeer; }
+    // The peer of the oldest open connection, the one sends go to (as PeerAccepted() gave it);
+    // null when none is open.
+    QHostAddress OldestPeer() const;
 
 signals:
     // A connection was accepted from this address (an IPv4 peer as a plain IPv4 address);

@@ -1,6 +1,7 @@
 #include "PortOpening.h"
 
 #include "NetSession.h"
+#include "ServerEndpoint.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -143,8 +144,10 @@ void TPortOpening::Opened(const TPortMapping &mapping) {
     }
     Stage = TStage::Open;
     External = mapping.External;
-    Peer.clear();
-    PeerConnected = false;
+    // A copy connected before the port opened is there all the same, and keeps a friend out.
+    const QHostAddress present = Session.Server().OldestPeer();
+    PeerConnected = !present.isNull();
+    Peer = PeerConnected ? present.toString() : QString();
     Session.SetSinglePeer(true);
     ShowOpen();
 }

@@ -2,9 +2,9 @@
 // process is the home computer (10.213.1.1); a neighbour is the router (10.213.1.2 on the
 // home side), running miniupnpd with UPnP and NAT-PMP and NAT between its sides; another
 // computer of the home (10.213.2.2) hangs on the router too; behind the router is the internet
-// (11.64.64.0/24), with the friend's computer at 11.64.64.2. The router's WAN address is a
-// public one because miniupnpd maps nothing behind a private or reserved WAN address (it takes
-// that for a second NAT); the network exists only inside these namespaces.
+// (11.64.64.0/24), with the friend's computer at 11.64.64.2 (and a stranger at .3). The router's
+// WAN address is a public one because miniupnpd maps nothing behind a private or reserved WAN
+// address (it takes that for a second NAT); the network exists only inside these namespaces.
 #pragma once
 
 #include "NamespaceSupport.h"
@@ -13,7 +13,9 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <memory>
 
 class TRouterNetwork {
 public:
@@ -22,8 +24,10 @@ public:
         IsReady = Router.Ready() && Other.Ready() && Internet.Ready() && Folder.isValid() &&
                   RunShell(QStringLiteral("ip route add default via %1 && "
                                           "ip -n %2 route add default via %3 && "
-                                          "ip netns exec %4 sysctl -qw net.ipv4.ip_forward=1")
-                               .arg(Router.Address, Other.Name, Other.LocalAddress, Router.Name));
+                                          "ip netns exec %4 sysctl -qw net.ipv4.ip_forward=1 && "
+                                          "ip -n %5 addr add %6/24 dev lan0")
+                               .arg(Router.Address, Other.Name, Other.LocalAddress, Router.Name,
+                                    Internet.Name, StrangerAddress()));
     }
     ~TRouterNetwork() { StopDaemon(); }
     TRouterNetwork(const TRouterNetwork &) = delete;
@@ -79,6 +83,19 @@ public:
             Daemon.kill();
         Daemon.waitForFinished(3000);
         Log += Daemon.readAll();
+    }
+    // A router that says nothing at all: no daemon, and what comes to NAT-PMP's port (or the
+    // UPnP search's) is dropped, where a closed port would answer with an error at once. Until
+    // the daemon starts again, which loads the router's rules afresh.
+    bool Silence() {
+        StopDaemon();
+        return RunShell(QStringLiteral("ip netns exec %1 nft -f - <<'EOF'\n"
+                                       "table inet %2 {\n"
+                                       " chain silent { type filter hook input priority 0;\n"
+                                       "  udp dport { 1900, 5351 } drop; }\n"
+                                       "}\n"
+                                       "EOF\n")
+                            .arg(Router.Name, TableName));
     }
     // What the daemon said so far.
     QByteArray DaemonLog() {
@@ -141,6 +158,23 @@ public:
     // The router's address on the internet: the one the friend dials.
     QString ExternalAddress() const { return Internet.LocalAddress; }
     const TNeighbour &Friend() const { return Internet; }
+    // Someone else on the internet, beside the friend.
+    static QString StrangerAddress() { return QStringLiteral("11.64.64.3"); }
+    // A socket of the friend's computer (or the stranger's, `from` its address), dialling the
+    // router's address at `port`; null when it could not be made there.
+    std::unique_ptr<QTcpSocket> DialFromFriend(quint16 port, const QString &from = {}) const {
+        auto socket = std::make_unique<QTcpSocket>();
+        {
+            // Bound inside, so that its descriptor belongs to the friend's namespace.
+            const TInsideNeighbour inside(Internet);
+            const QHostAddress local =
+                from.isEmpty() ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress(from);
+            if (!inside.Entered || !socket->bind(local, 0))
+                return nullptr;
+        }
+        socket->connectToHost(QHostAddress(ExternalAddress()), port);
+        return socket;
+    }
 
 private:
     static inline const QString TableName = QStringLiteral("kvlrouter");

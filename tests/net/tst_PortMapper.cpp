@@ -19,19 +19,6 @@ QString NamespaceProblem; // empty once the test has a network of its own
 
 constexpr int MapperTimeoutMs = 8000;
 
-// A socket of the friend's computer, dialling the address the router shows.
-std::unique_ptr<QTcpSocket> DialFromFriend(const TRouterNetwork &network, quint16 port) {
-    auto socket = std::make_unique<QTcpSocket>();
-    {
-        // Bound inside, so that its descriptor belongs to the friend's namespace.
-        const TInsideNeighbour inside(network.Friend());
-        if (!inside.Entered || !socket->bind(QHostAddress::AnyIPv4, 0))
-            return nullptr;
-    }
-    socket->connectToHost(QHostAddress(network.ExternalAddress()), port);
-    return socket;
-}
-
 // The next bytes the socket reads, waiting for them.
 QByteArray Receive(QTcpSocket &socket) {
     if (socket.bytesAvailable() == 0)
@@ -213,7 +200,7 @@ void TestPortMapper::friendReachesTheServer() {
     QCOMPARE(Network->Mappings(),
              QStringList{TRouterNetwork::Mapping(server.serverPort(), Network->HomeAddress())});
 
-    const std::unique_ptr<QTcpSocket> friendSide = DialFromFriend(*Network, mapping.Port);
+    const std::unique_ptr<QTcpSocket> friendSide = Network->DialFromFriend(mapping.Port);
     QVERIFY(friendSide);
     QVERIFY(server.waitForNewConnection(5000));
     QTcpSocket *home = server.nextPendingConnection();

@@ -186,20 +186,25 @@ void TestPortOpening::addressCopied() {
 
 void TestPortOpening::onePeerWhileOpen_data() {
     QTest::addColumn<bool>("open");
-    QTest::newRow("port open") << true;
-    QTest::newRow("box off") << false;
+    QTest::addColumn<bool>("connectedBefore"); // the first peer came before the port opened
+    QTest::newRow("port open") << true << false;
+    QTest::newRow("box off") << false << false;
+    QTest::newRow("peer there before the port opened") << true << true;
 }
 
 void TestPortOpening::onePeerWhileOpen() {
     QFETCH(bool, open);
+    QFETCH(bool, connectedBefore);
     Form().Session->SetPort(0); // a port the system picks
     Form().tmConnectTimer();
     const quint16 port = Form().ServerSocket->ListeningPort();
-    if (open)
+    if (open && !connectedBefore)
         OpenAt(FriendAddress);
     QTcpSocket first, second;
     first.connectToHost(QHostAddress::LocalHost, port);
     QTRY_COMPARE(Form().Session->ConnectionCount(), 1);
+    if (connectedBefore)
+        OpenAt(FriendAddress);
     second.connectToHost(QHostAddress::LocalHost, port);
     if (!open) {
         QTRY_COMPARE(Form().Session->ConnectionCount(), 2);
