@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -37,9 +38,18 @@ namespace {
 const QColor Red(255, 0, 0);
 constexpr int Settle = 100; // ms: longer than the receiver's quiet time for unfinished messages
 
+// The messages in the order they came. The spy is called after the window's own handler, so a
+// message that the window took inside another one's handling (while the answer it sent ran the
+// event loop longer than the quiet time) is recorded before it; each carries the time of the
+// read that completed it, and the messages of one read keep the order they were handed on in.
 QStringList Received(const QSignalSpy &spy) {
+    QList<QList<QVariant>> calls(spy.begin(), spy.end());
+    std::stable_sort(calls.begin(), calls.end(),
+                     [](const QList<QVariant> &first, const QList<QVariant> &second) {
+                         return first.at(1).toLongLong() < second.at(1).toLongLong();
+                     });
     QStringList messages;
-    for (const QList<QVariant> &arguments : spy)
+    for (const QList<QVariant> &arguments : calls)
         messages.append(QString::fromLatin1(arguments.at(0).toByteArray()));
     return messages;
 }
