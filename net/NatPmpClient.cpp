@@ -39,6 +39,7 @@ bool TNatPmpClient::Start() {
 // (the request is sent again when libnatpmp's schedule says so).
 std::optional<bool> TNatPmpClient::Step() {
     const int result = readnatpmpresponseorretry(&State->Session, &State->Answer);
+    Answered = result >= 0;
     if (result >= 0) {
         if (State->Answer.resultcode == 0)
             return true;
@@ -123,7 +124,6 @@ std::optional<TNatPmpClient::TGrant> TNatPmpClient::AddMapping(quint16 port, int
 }
 
 void TNatPmpClient::RemoveMapping(quint16 port, int milliseconds) {
-    if (Start() &&
-        sendnewportmappingrequest(&State->Session, NATPMP_PROTOCOL_TCP, port, 0, 0) >= 0)
+    if (Start() && sendnewportmappingrequest(&State->Session, NATPMP_PROTOCOL_TCP, port, 0, 0) >= 0)
         Await(milliseconds, false);
 }

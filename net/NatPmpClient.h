@@ -37,6 +37,8 @@ public:
     // Gives back the mapping of internal `port` (lifetime 0).
     void RemoveMapping(quint16 port, int milliseconds);
     QString ErrorText() const { return LastError; }
+    // Whether the gateway answered the last request at all (perhaps with a refusal).
+    bool GatewayAnswered() const { return Answered; }
 
 private:
     struct TState; // libnatpmp's session and the last answer
@@ -47,6 +49,7 @@ private:
 
     const std::unique_ptr<TState> State;
     std::function<bool()> Stopped;
+    bool Answered = false;
     bool AddressAsked = false;
     std::optional<bool> AddressAnswer;
     QHostAddress Address;

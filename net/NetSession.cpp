@@ -29,8 +29,8 @@ TNetSession::TNetSession(QObject *parent)
     : QObject(parent), ServerEndpoint(new TServerEndpoint(this)),
       ClientEndpoint(new TClientEndpoint(this)),
       LanDiscovery(new TLanDiscovery(*ServerEndpoint, *ClientEndpoint, this)),
-      RouterPort(new TPortMapper(this)),
-      RoleEndpoint(ServerEndpoint), OtherEndpoint(ClientEndpoint) {
+      RouterPort(new TPortMapper(this)), RoleEndpoint(ServerEndpoint),
+      OtherEndpoint(ClientEndpoint) {
     ServerEndpoint->setObjectName(QStringLiteral("ServerSocket"));
     ClientEndpoint->setObjectName(QStringLiteral("ClientSocket"));
     Watch(ServerEndpoint);

@@ -58,7 +58,9 @@ TPortMapper::~TPortMapper() {
     Thread->wait();
 }
 
-void TPortMapper::SetEnabled(bool enabled) { IsEnabled = enabled; }
+void TPortMapper::SetEnabled(bool enabled) {
+    IsEnabled = enabled;
+}
 
 void TPortMapper::StartWorker() {
     if (Thread)
@@ -101,7 +103,9 @@ void TPortMapper::Close() {
     QMetaObject::invokeMethod(Worker, [worker = Worker, request] { worker->Close(request); });
 }
 
-bool TPortMapper::IsOpen() const { return Holding; }
+bool TPortMapper::IsOpen() const {
+    return Holding;
+}
 
 void TPortMapper::WorkerOpened(quint64 request, const TPortMapping &mapping) {
     if (request != LatestRequest)

@@ -31,9 +31,9 @@ QString WhereTheRouterSits(const QHostAddress &external) {
 struct TPortMapperWorker::THeld {
     quint64 Request = 0;
     TPortMapping Mapping;
-    bool Permanent = false;             // renewed never, removed by us all the same
-    int LeaseSeconds = 0;               // as granted
-    std::unique_ptr<TUpnpClient> Upnp;  // the gateway that granted it, when by UPnP
+    bool Permanent = false;            // renewed never, removed by us all the same
+    int LeaseSeconds = 0;              // as granted
+    std::unique_ptr<TUpnpClient> Upnp; // the gateway that granted it, when by UPnP
 };
 
 TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
@@ -42,7 +42,9 @@ TPortMapperWorker::TPortMapperWorker(const std::atomic<quint64> &latest)
     connect(&Renewal, &QTimer::timeout, this, &TPortMapperWorker::Renew);
 }
 
-TPortMapperWorker::~TPortMapperWorker() { Release(); }
+TPortMapperWorker::~TPortMapperWorker() {
+    Release();
+}
 
 void TPortMapperWorker::Open(quint64 request, quint16 port, int leaseSeconds) {
     if (Withdrawn(request))
@@ -69,7 +71,8 @@ void TPortMapperWorker::Open(quint64 request, quint16 port, int leaseSeconds) {
     if (OpenByUpnp(request, port, giveUpSearch, whyNot) || Withdrawn(request))
         return;
     QString natPmpWhyNot;
-    const int natPmpWaitMs = static_cast<int>(std::max<qint64>(NatPmpWaitMs - asking.elapsed(), 100));
+    const int natPmpWaitMs =
+        static_cast<int>(std::max<qint64>(NatPmpWaitMs - asking.elapsed(), 100));
     if (OpenByNatPmp(request, port, natPmp, natPmpWaitMs, natPmpWhyNot) || Withdrawn(request))
         return;
     // Neither answered: a UPnP gateway's refusal says more than NAT-PMP's silence.
@@ -172,7 +175,7 @@ void TPortMapperWorker::Hold(THeld held) {
 
 // The same request again, before half the lease is gone. A router that forgot us (restarted,
 // perhaps with its UPnP service on another port, so it is looked for again) grants it anew;
-// one that refuses ends the mapping, and the GUI side hears why.
+// one that refuses or is gone ends the mapping, and the GUI side hears why.
 void TPortMapperWorker::Renew() {
     if (!Held)
         return;
@@ -187,6 +190,9 @@ void TPortMapperWorker::Renew() {
                 failure = RenewByUpnp(*again, port, whyNot);
                 if (!failure)
                     Held->Upnp = std::move(again);
+            } else {
+                failure = TPortFailure::NoRouter;
+                whyNot = again->ErrorText();
             }
         }
     } else {
@@ -194,7 +200,7 @@ void TPortMapperWorker::Renew() {
         const auto grant = natPmp.AddMapping(port, AskedLeaseSeconds, NatPmpWaitMs);
         whyNot = natPmp.ErrorText();
         if (!grant) {
-            failure = TPortFailure::Refused;
+            failure = natPmp.GatewayAnswered() ? TPortFailure::Refused : TPortFailure::NoRouter;
         } else if (grant->ExternalPort != port) {
             natPmp.RemoveMapping(port, NatPmpRemoveWaitMs);
             failure = TPortFailure::PortTaken;

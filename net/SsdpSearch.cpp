@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QVariant>
+#include <algorithm>
 
 namespace {
 
@@ -30,8 +31,7 @@ QByteArray SearchMessage(const char *target) {
 TSsdpSearch::TSsdpSearch() : Socket(std::make_unique<QUdpSocket>()) {}
 
 bool TSsdpSearch::Send() {
-    if (Socket->state() != QAbstractSocket::BoundState &&
-        !Socket->bind(QHostAddress::AnyIPv4, 0))
+    if (Socket->state() != QAbstractSocket::BoundState && !Socket->bind(QHostAddress::AnyIPv4, 0))
         return false;
     // Two hops at most: the router is the next one, never a network further out.
     Socket->setSocketOption(QAbstractSocket::MulticastTtlOption, QVariant(2));
@@ -56,19 +56,27 @@ QByteArray TSsdpSearch::NextLocation(const QDeadlineTimer &deadline,
         }
         if (deadline.hasExpired() || (stopped && stopped()))
             return {};
-        Socket->waitForReadyRead(static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
+        Socket->waitForReadyRead(
+            static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 1, 100)));
     }
 }
 
 QByteArray TSsdpSearch::LocationOf(const QByteArray &answer) {
     const QList<QByteArray> lines = answer.split('\n');
-    if (lines.isEmpty() || !lines.first().startsWith("HTTP/1.1 200"))
+    // "HTTP/1.1 200 OK", or 1.0 from some devices; a NOTIFY or another search is no answer.
+    if (lines.isEmpty() || !lines.first().startsWith("HTTP/1.") ||
+        lines.first().mid(8).trimmed().left(3) != "200")
         return {};
     for (const QByteArray &line : lines) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0 && line.left(colon).trimmed().toLower() == "location") {
+            // The library reads descriptions over plain HTTP only; a URL with spaces or controls
+            // inside is no URL.
             const QByteArray url = line.mid(colon + 1).trimmed();
-            return url.startsWith("http://") ? url : QByteArray();
+            const bool plain = std::none_of(url.begin(), url.end(), [](char c) {
+                return static_cast<unsigned char>(c) <= ' ' || c == '\x7f';
+            });
+            return url.startsWith("http://") && plain ? url : QByteArray();
         }
     }
     return {};

@@ -3,7 +3,6 @@
 #include "SsdpSearch.h"
 
 #include <QDeadlineTimer>
-
 #include <miniupnpc/miniupnpc.h>
 #include <miniupnpc/upnpcommands.h>
 #include <miniupnpc/upnperrors.h>
@@ -18,11 +17,14 @@ constexpr int OnlyPermanentLeasesSupported = 725;
 constexpr char MappingDescription[] = "Korvalen";
 constexpr char Tcp[] = "TCP";
 
-QByteArray PortText(quint16 port) { return QByteArray::number(port); }
+QByteArray PortText(quint16 port) {
+    return QByteArray::number(port);
+}
 
 } // namespace
 
-TUpnpClient::TUpnpClient() : Urls(std::make_unique<UPNPUrls>()), Data(std::make_unique<IGDdatas>()) {
+TUpnpClient::TUpnpClient()
+    : Urls(std::make_unique<UPNPUrls>()), Data(std::make_unique<IGDdatas>()) {
     *Urls = {};
     *Data = {};
 }
@@ -70,8 +72,8 @@ bool TUpnpClient::UseGateway(const QByteArray &location) {
     *Urls = {};
     *Data = {};
     char local[64] = {};
-    Found = UPNP_GetIGDFromUrl(location.constData(), Urls.get(), Data.get(), local,
-                               sizeof local) == 1;
+    Found =
+        UPNP_GetIGDFromUrl(location.constData(), Urls.get(), Data.get(), local, sizeof local) == 1;
     if (!Found || Urls->controlURL == nullptr || Urls->controlURL[0] == '\0') {
         LastError = QStringLiteral("UPnP: the device at %1 is no gateway")
                         .arg(QString::fromLatin1(location));
@@ -94,8 +96,8 @@ TUpnpClient::TAnswer TUpnpClient::AddMapping(quint16 port, int leaseSeconds) {
     const QByteArray local = Local.toLatin1();
     const auto add = [&](const QByteArray &lease) {
         return UPNP_AddPortMapping(Urls->controlURL, Data->first.servicetype, portText.constData(),
-                                   portText.constData(), local.constData(), MappingDescription,
-                                   Tcp, nullptr, lease.constData());
+                                   portText.constData(), local.constData(), MappingDescription, Tcp,
+                                   nullptr, lease.constData());
     };
     int result = add(QByteArray::number(leaseSeconds));
     if (result == OnlyPermanentLeasesSupported) {
@@ -117,8 +119,8 @@ QString TUpnpClient::ForwardedTo(quint16 port) {
     char client[64] = {}, internalPort[16] = {}, description[96] = {}, enabled[8] = {},
          lease[24] = {};
     const int result = UPNP_GetSpecificPortMappingEntry(
-        Urls->controlURL, Data->first.servicetype, PortText(port).constData(), Tcp, nullptr,
-        client, internalPort, description, enabled, lease);
+        Urls->controlURL, Data->first.servicetype, PortText(port).constData(), Tcp, nullptr, client,
+        internalPort, description, enabled, lease);
     return result == UPNPCOMMAND_SUCCESS ? QString::fromLatin1(client) : QString();
 }
 

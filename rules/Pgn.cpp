@@ -3,11 +3,13 @@
 #include "Board.h"
 #include "Draws.h"
 #include "Fen.h"
+#include "LegalMoves.h"
 #include "Record.h"
 #include "San.h"
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
@@ -50,7 +52,14 @@ QString WrapMovetext(const QStringList &units) {
 }
 
 bool IsSymbolChar(QChar c) {
-    return c.isLetterOrNumber() || QStringLiteral("_+#=:-/!?").contains(c);
+    // Movetext is ASCII almost always: its characters are told apart without a table look-up.
+    if (c.unicode() < 0x80) {
+        const char ascii = char(c.unicode());
+        return (ascii >= 'a' && ascii <= 'z') || (ascii >= 'A' && ascii <= 'Z') ||
+               (ascii >= '0' && ascii <= '9') ||
+               std::string_view("_+#=:-/!?").find(ascii) != std::string_view::npos;
+    }
+    return c.isLetterOrNumber();
 }
 
 bool IsResult(const QString &token) {
@@ -169,7 +178,7 @@ private:
                 Current.Result = QStringLiteral("*");
                 Finish();
             }
-        } else if (Text.mid(Pos, 4) == u"e.p.") {
+        } else if (QStringView(Text).mid(Pos, 4) == u"e.p.") {
             Pos += 4; // an old-style en-passant remark after the move
         } else if (IsSymbolChar(c)) {
             Symbol(ReadSymbol());
@@ -196,10 +205,20 @@ bool StartsFromInitialPosition(const TPgnGame &game, TPgnFailure &failure) {
     const QString variant = game.Tag(QStringLiteral("Variant")).trimmed().toLower();
     if (!variant.isEmpty() && variant != u"standard" && variant != u"chess") {
         failure.Cause = TPgnFailure::TCause::Variant;
+        failure.Variant = game.Tag(QStringLiteral("Variant")).trimmed();
         failure.Reason = QStringLiteral("variant \"%1\" is not supported").arg(variant);
         return false;
     }
     return true;
+}
+
+TPgnFailure BadMove(qsizetype ply, const QString &move, const QString &why) {
+    return {TPgnFailure::TCause::BadMove,
+            QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), move, why),
+            ply,
+            move,
+            why == u"ambiguous move",
+            {}};
 }
 
 } // namespace
@@ -280,17 +299,61 @@ std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, TPgnFailure *fai
     for (qsizetype ply = 0; ply < pgn.Moves.size(); ++ply) {
         const std::optional<TRecordEntry> move = ResolveSan(game, pgn.Moves[ply], &reason);
         if (!move || !game.TryMove(move->From, move->To, move->Promotion, true)) {
-            if (failure) {
-                const QString why = move ? QStringLiteral("illegal move") : reason;
-                *failure = {
-                    TPgnFailure::TCause::BadMove,
-                    QStringLiteral("move %1 %2: %3").arg(MoveNumberText(ply), pgn.Moves[ply], why),
-                    ply, pgn.Moves[ply], why == u"ambiguous move"};
-            }
+            if (failure)
+                *failure =
+                    BadMove(ply, pgn.Moves[ply], move ? QStringLiteral("illegal move") : reason);
             return std::nullopt;
         }
     }
     return game.MoveRecord;
+}
+
+namespace {
+
+// Plays the main line from the initial position on bitboards; sanAt(ply) gives a half-move's
+// text (valid until the next call).
+template <typename TSanAt>
+std::optional<TPgnFailure> PlayOnBitboards(qsizetype plies, TSanAt &&sanAt) {
+    static const TBitPosition initial = [] {
+        const TGame start;
+        return TBitPosition::Of(start);
+    }();
+    TBitPosition position = initial;
+    QString reason;
+    for (qsizetype ply = 0; ply < plies; ++ply) {
+        const QStringView san = sanAt(ply);
+        TMove judged;
+        const std::optional<TRecordEntry> move = ResolveSanOn(position, san, &reason, &judged);
+        if (!move)
+            return BadMove(ply, san.toString(), reason);
+        PlayOn(position, judged, KindOfRecordLetter(move->Promotion));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &pgn) {
+    TPgnFailure failure;
+    if (!StartsFromInitialPosition(pgn, failure))
+        return failure;
+    return PlayOnBitboards(pgn.Moves.size(),
+                           [&pgn](qsizetype ply) { return QStringView(pgn.Moves[ply]); });
+}
+
+std::optional<TPgnFailure> CheckPgnMoves(const TPgnGame &start,
+                                         const std::vector<QByteArrayView> &moves) {
+    TPgnFailure failure;
+    if (!StartsFromInitialPosition(start, failure))
+        return failure;
+    // A move is a few ASCII characters: widened into one buffer, never allocated.
+    QString buffer;
+    return PlayOnBitboards(qsizetype(moves.size()), [&moves, &buffer](qsizetype ply) {
+        buffer.resize(moves[ply].size());
+        std::transform(moves[ply].begin(), moves[ply].end(), buffer.begin(),
+                       [](char c) { return QChar(uchar(c)); });
+        return QStringView(buffer);
+    });
 }
 
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &pgn, QString *error) {

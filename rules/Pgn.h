@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class TGame;
 struct TBadEntry;
@@ -53,13 +55,14 @@ QString MoveNumberText(qsizetype ply);
 
 // Why a PGN game does not become a record, for messages in either language.
 struct TPgnFailure {
-    enum class TCause { SetUpPosition, Variant, BadMove };
+    enum class TCause { SetUpPosition, Variant, BadMove, NoGame };
     TCause Cause = TCause::BadMove;
     // In English: "move 12... Nf6: illegal move", or why the start is refused.
     QString Reason;
     qsizetype Ply = -1;     // the bad move, counted from 0
     QString Move;           // that move as the file writes it
     bool Ambiguous = false; // the move fits more than one piece
+    QString Variant;        // the variant the game belongs to, as its tag names it
 };
 
 // Plays a game's moves from the initial position, once, and answers its record entries. Games
@@ -67,3 +70,10 @@ struct TPgnFailure {
 // *failure (or *error, its English reason) says why, naming the move.
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, TPgnFailure *failure);
 std::optional<QStringList> RecordOfPgnGame(const TPgnGame &game, QString *error = nullptr);
+// Whether RecordOfPgnGame would take the game, and why not, found on bitboards alone without
+// writing a record or notation: the check of a whole collection.
+std::optional<TPgnFailure> CheckPgnGame(const TPgnGame &game);
+// The same for a game given as its tags of the start (FEN, SetUp, Variant) and the ASCII texts
+// of its moves, as the index finds them in a file's bytes.
+std::optional<TPgnFailure> CheckPgnMoves(const TPgnGame &start,
+                                         const std::vector<QByteArrayView> &moves);

@@ -3,8 +3,8 @@
 #include "Board.h"
 #include "LegalMoves.h"
 
-#include <QRegularExpression>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -67,39 +67,97 @@ struct TParsedSan {
     bool Long = false;
 };
 
-std::optional<TParsedSan> ParseSan(QString text) {
+// One of a few characters; the set's length is known when the program is built.
+bool OneOf(QChar c, std::u16string_view set) {
+    return set.find(c.unicode()) != std::u16string_view::npos;
+}
+
+bool IsFile(QChar c) {
+    return c >= u'a' && c <= u'h';
+}
+bool IsRank(QChar c) {
+    return c >= u'1' && c <= u'8';
+}
+
+// "O-O" or "O-O-O", with zeros or letters.
+bool IsCastling(QStringView text) {
+    if (text.size() != 3 && text.size() != 5)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool fits = i % 2 == 1 ? text[i] == u'-' : text[i] == u'O' || text[i] == u'0';
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
+// [piece][file][rank][x:-]square[[=]promotion]: read from the end (promotion, then the
+// square) and the rest from the front; each part's characters differ from its neighbours', so
+// there is one way to read a text, and no pattern matching is needed for the thousands of
+// moves of a collection.
+std::optional<TParsedSan> ParseSan(QStringView text) {
     // Marks that say nothing about the move itself.
-    while (!text.isEmpty() && QStringLiteral("+#!?").contains(text.back()))
+    while (!text.isEmpty() && OneOf(text.back(), u"+#!?"))
         text.chop(1);
     TParsedSan parsed;
-    const QString castling = QString(text).replace(u'0', u'O');
-    if (castling == u"O-O" || castling == u"O-O-O") {
+    if (IsCastling(text)) {
         parsed.Castling = true;
         parsed.Kind = King;
-        parsed.Long = castling.size() == 5;
+        parsed.Long = text.size() == 5;
         return parsed;
     }
-    static const QRegularExpression pattern(
-        QStringLiteral("^([KQRBNP])?([a-h])?([1-8])?[x:-]?([a-h])([1-8])(?:=?([QRBNqrbn]))?$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
+    qsizetype end = text.size();
+    if (end >= 3 && OneOf(text[end - 1], u"QRBNqrbn")) {
+        qsizetype before = end - 1;
+        if (text[before - 1] == u'=')
+            --before;
+        if (before < 2 || !IsRank(text[before - 1]))
+            return std::nullopt;
+        parsed.PromotedKind = KindOfSanLetter(text[end - 1]);
+        end = before;
+    }
+    if (end < 2 || !IsFile(text[end - 2]) || !IsRank(text[end - 1]))
         return std::nullopt;
-    if (match.hasCaptured(2))
-        parsed.FromColumn = match.captured(2).front().unicode() - u'a';
-    if (match.hasCaptured(3))
-        parsed.FromRow = match.captured(3).front().unicode() - u'1';
-    if (match.hasCaptured(1))
-        parsed.Kind = KindOfSanLetter(match.captured(1).front());
-    else if (parsed.FromColumn >= 0 && parsed.FromRow >= 0)
+    parsed.To = (text[end - 1].unicode() - u'1') * 8 + (text[end - 2].unicode() - u'a');
+    const QStringView origin = text.first(end - 2);
+    qsizetype at = 0;
+    bool kindNamed = false;
+    if (at < origin.size() && OneOf(origin[at], u"KQRBNP")) {
+        parsed.Kind = KindOfSanLetter(origin[at++]);
+        kindNamed = true;
+    }
+    if (at < origin.size() && IsFile(origin[at]))
+        parsed.FromColumn = origin[at++].unicode() - u'a';
+    if (at < origin.size() && IsRank(origin[at]))
+        parsed.FromRow = origin[at++].unicode() - u'1';
+    if (at < origin.size() && OneOf(origin[at], u"x:-"))
+        ++at;
+    if (at != origin.size())
+        return std::nullopt;
+    if (!kindNamed && parsed.FromColumn >= 0 && parsed.FromRow >= 0)
         parsed.Kind = -1;
-    parsed.To = (match.captured(5).front().unicode() - u'1') * 8 +
-                (match.captured(4).front().unicode() - u'a');
-    if (match.hasCaptured(6))
-        parsed.PromotedKind = KindOfSanLetter(match.captured(6).front());
     // A pawn move names its file only when it takes; otherwise it stays on its file.
     if (parsed.Kind == Pawn && parsed.FromColumn < 0)
         parsed.FromColumn = ColumnOf(parsed.To);
     return parsed;
+}
+
+// The origins of the legal moves to the parsed square that fit what the text names; only the
+// pieces of the named kind are asked for their targets.
+std::vector<int> Candidates(const TBitPosition &position, const TMoveFinder &finder,
+                            const TParsedSan &parsed) {
+    TBitboard movers = finder.Movers();
+    if (parsed.Kind >= 0)
+        movers &= position.Pieces.Kinds[parsed.Kind];
+    std::vector<int> candidates;
+    for (; movers; movers &= movers - 1) {
+        const int from = FirstSquare(movers);
+        if ((parsed.FromColumn < 0 || parsed.FromColumn == ColumnOf(from)) &&
+            (parsed.FromRow < 0 || parsed.FromRow == RowOf(from)) &&
+            (finder.Targets(from) & SquareBit(parsed.To)))
+            candidates.push_back(from);
+    }
+    return candidates;
 }
 
 } // namespace
@@ -135,6 +193,11 @@ QString SanCheckMark(TGameStatus status) {
 }
 
 std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error) {
+    return ResolveSanOn(TBitPosition::Of(game), san, error);
+}
+
+std::optional<TRecordEntry> ResolveSanOn(const TBitPosition &position, QStringView san,
+                                         QString *error, TMove *judged) {
     const auto fail = [error](const QString &reason) {
         if (error)
             *error = reason;
@@ -143,33 +206,33 @@ std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString 
     const std::optional<TParsedSan> parsed = ParseSan(san);
     if (!parsed)
         return fail(QStringLiteral("not a move"));
+    const TMoveFinder finder(position);
+    const TBitboard own = position.Pieces.Colors[position.SideToMove];
     if (parsed->Castling) {
-        const int from = game.SideToMove == White ? 4 : 60;
+        const int from = position.SideToMove == White ? 4 : 60;
         const int to = from + (parsed->Long ? -2 : 2);
-        const TPieces *king = PieceAt(game, from);
-        if (!king || king->Kind != King || !game.TryMove(from, to, NoPromotion, false))
+        const bool king = own & position.Pieces.Kinds[King] & SquareBit(from);
+        if (!king || !(finder.Targets(from) & SquareBit(to)))
             return fail(QStringLiteral("illegal move"));
+        if (judged)
+            *judged = finder.Describe(from, to);
         return TRecordEntry{from, to, NoPromotion};
     }
-    std::vector<int> candidates;
-    VisitLegalMoves(game, [&](const TMove &move) {
-        if (move.To == parsed->To && (parsed->Kind < 0 || move.Mover == parsed->Kind) &&
-            (parsed->FromColumn < 0 || parsed->FromColumn == ColumnOf(move.From)) &&
-            (parsed->FromRow < 0 || parsed->FromRow == RowOf(move.From)))
-            candidates.push_back(move.From);
-    });
+    const std::vector<int> candidates = Candidates(position, finder, *parsed);
     if (candidates.empty())
         return fail(QStringLiteral("illegal move"));
     if (candidates.size() > 1)
         return fail(QStringLiteral("ambiguous move"));
     const int from = candidates.front();
     QChar letter = NoPromotion;
-    if (IsPromotion(PieceAt(game, from)->Kind, parsed->To)) {
+    if (IsPromotion(TKind(position.Pieces.KindAt(from)), parsed->To)) {
         if (parsed->PromotedKind < 0)
             return fail(QStringLiteral("promotion piece missing"));
         letter = PromotionLetter(TKind(parsed->PromotedKind));
     } else if (parsed->PromotedKind >= 0) {
         return fail(QStringLiteral("promotion on a move that does not promote"));
     }
+    if (judged)
+        *judged = finder.Describe(from, parsed->To);
     return TRecordEntry{from, parsed->To, letter};
 }

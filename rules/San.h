@@ -10,6 +10,8 @@
 #include <optional>
 
 class TGame;
+struct TBitPosition;
+struct TMove;
 
 // The SAN of a legal move of the side to move, without its check or mate mark: "Nbd7",
 // "exd6", "O-O-O", "e8=Q"; empty for a move that is not legal. The position is left as it was.
@@ -23,3 +25,7 @@ QString SanCheckMark(TGameStatus status);
 // fully written origin ("e2e4"). On failure *error holds "illegal move", "ambiguous move" and
 // the like.
 std::optional<TRecordEntry> ResolveSan(TGame &game, const QString &san, QString *error);
+// The same on the bitboards of a position alone, for checking many games without a board;
+// *judged (when given) receives the move's value, to be played on the position.
+std::optional<TRecordEntry> ResolveSanOn(const TBitPosition &position, QStringView san,
+                                         QString *error, TMove *judged = nullptr);

@@ -9,7 +9,7 @@ KORVALEN_PACKAGES=(
     desktop-file-utils appstream dpkg-dev file shared-mime-info python3-debian
     weston qt6-wayland iproute2
     libcanberra-dev libcanberra-pulse sound-theme-freedesktop pulseaudio pulseaudio-utils
-    libminiupnpc-dev libnatpmp-dev miniupnpd-nftables miniupnpc nftables
+    libminiupnpc-dev libnatpmp-dev miniupnpd-nftables miniupnpc natpmpc nftables
 )
 
 # ensure_packages [more packages...]: installs the Debian packages that are missing (those the

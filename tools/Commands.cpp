@@ -3,14 +3,15 @@
 #include "Board.h"
 #include "Fen.h"
 #include "FindCommand.h"
+#include "ListCommand.h"
 #include "OpenPortCommand.h"
 #include "Perft.h"
 #include "Pgn.h"
+#include "PgnIndex.h"
 #include "Record.h"
 
 #include <QCommandLineParser>
 #include <QDate>
-#include <QFile>
 #include <QIODevice>
 #include <QMap>
 #include <QRegularExpression>
@@ -258,23 +259,32 @@ QString GameName(const TPgnGame &game, qsizetype number) {
 }
 
 // The record of game `number` (from 1) of a PGN file, or nullopt after the reason went to err.
+// Only the games before it are indexed, and only it is read and played.
 std::optional<QStringList> RecordOfPgnFile(const QString &path, int number, QIODevice &err) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    QString readError;
+    const std::shared_ptr<const TPgnSource> source = TPgnSource::OfFile(path, &readError);
+    if (!source) {
+        Fail(err, QStringLiteral("cannot read %1: %2").arg(path, readError));
         return std::nullopt;
     }
-    const QList<TPgnGame> games = ReadPgnGames(DecodePgn(file.readAll()));
-    if (number > games.size()) {
+    TPgnIndexer indexer(source->Bytes());
+    std::optional<TPgnIndexEntry> entry;
+    qsizetype found = 0;
+    while (found < number && (entry = indexer.Next()))
+        ++found;
+    if (!entry) {
         Fail(err, QStringLiteral("%1: there is no game %2 (the file holds %3)")
                       .arg(path)
                       .arg(number)
-                      .arg(games.size()));
+                      .arg(found));
         return std::nullopt;
     }
-    const TPgnGame &game = games[number - 1];
-    QString error;
-    std::optional<QStringList> record = RecordOfPgnGame(game, &error);
+    const QList<TPgnGame> games =
+        ReadPgnGames(DecodePgn(source->GameBytes(*entry).toByteArray()));
+    const TPgnGame game = games.value(0);
+    QString error = QStringLiteral("no game in the text");
+    std::optional<QStringList> record =
+        games.isEmpty() ? std::nullopt : RecordOfPgnGame(game, &error);
     if (!record)
         Fail(err, QStringLiteral("%1: %2: %3").arg(path, GameName(game, number), error));
     return record;
@@ -308,6 +318,26 @@ int ImportCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) 
         return ExitFailed;
     out.write(SavedGameBytes(*record));
     return ExitOk;
+}
+
+int ListCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
+    // The one flag of the companion: taken out before the parser sees the rest.
+    QStringList rest = arguments;
+    const qsizetype optionsEnd = rest.contains(QStringLiteral("--"))
+                                     ? rest.indexOf(QStringLiteral("--"))
+                                     : rest.size();
+    const bool check = rest.first(optionsEnd).contains(QStringLiteral("--check"));
+    for (qsizetype i = optionsEnd - 1; i >= 0; --i) {
+        if (rest[i] == u"--check")
+            rest.removeAt(i);
+    }
+    QString problem;
+    const std::optional<TArguments> parsed = ParseArguments(rest, {}, &problem);
+    if (!parsed)
+        return UsageError(err, problem);
+    if (parsed->Positional.size() != 1)
+        return UsageError(err, QStringLiteral("list needs exactly one PGN file"));
+    return ListGames(parsed->Positional.front(), check, out, err);
 }
 
 // A file named *.pgn (in any case) is read as PGN, any other as a saved game.
@@ -378,6 +408,11 @@ QString KvlHelpText() {
         "      Count the move paths of DEPTH half-moves (0 to 15) from a FEN position.\n"
         "  pgn FILE [--white NAME] [--black NAME] [--event TEXT] [--date YYYY.MM.DD]\n"
         "      Write a saved game as PGN (export format) on standard output.\n"
+        "  list FILE [--check]\n"
+        "      List the games of a PGN file, one line each, tab-separated: number, White,\n"
+        "      Black, Result, Date, Event, half-moves. With --check every game is played\n"
+        "      through and a last column says 'ok' or why it cannot be; the exit status is\n"
+        "      then 1 when any game cannot be played.\n"
         "  import FILE [--game N]\n"
         "      Write game N (1 by default) of a PGN file as a saved game on standard output.\n"
         "  fen FILE [--ply N] [--game G]\n"
@@ -415,10 +450,11 @@ int RunKvl(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     const QString &command = arguments.front();
     const QStringList rest = arguments.mid(1);
     using TCommand = int (*)(const QStringList &, QIODevice &, QIODevice &);
-    static constexpr std::array<std::pair<QStringView, TCommand>, 7> commands = {{
+    static constexpr std::array<std::pair<QStringView, TCommand>, 8> commands = {{
         {u"show", Show},
         {u"perft", PerftCommand},
         {u"pgn", PgnCommand},
+        {u"list", ListCommand},
         {u"import", ImportCommand},
         {u"fen", FenCommand},
         {u"find", FindCommand},

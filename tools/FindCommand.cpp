@@ -45,7 +45,8 @@ std::optional<TFindOptions> ParseFindOptions(const QStringList &arguments, QStri
         options.Wait = *wait;
     }
     if (parser.isSet(QStringLiteral("port"))) {
-        const std::optional<quint16> port = PortValue(parser.value(QStringLiteral("port")), problem);
+        const std::optional<quint16> port =
+            PortValue(parser.value(QStringLiteral("port")), problem);
         if (!port)
             return std::nullopt;
         options.Port = *port;
@@ -72,10 +73,10 @@ int FindCommand(const QStringList &arguments, QIODevice &out, QIODevice &err) {
     loop.exec();
 
     for (const TFoundServer &server : prober.Servers())
-        WriteText(out,
-              QStringLiteral("%1 %2 %3 %4\n")
-                  .arg(server.Address.toString())
-                  .arg(server.Port)
-                  .arg(server.Busy ? QStringLiteral("busy") : QStringLiteral("free"), server.Name));
+        WriteText(out, QStringLiteral("%1 %2 %3 %4\n")
+                           .arg(server.Address.toString())
+                           .arg(server.Port)
+                           .arg(server.Busy ? QStringLiteral("busy") : QStringLiteral("free"),
+                                server.Name));
     return prober.Servers().isEmpty() ? 1 : 0;
 }

@@ -63,13 +63,14 @@ int OpenPortCommand(const QStringList &arguments, QIODevice &out, QIODevice &err
                                .arg(mapping.Port)
                                .arg(MethodName(mapping.Method)));
         });
-        QObject::connect(&mapper, &TPortMapper::Failed, &loop,
-                         [&](TPortFailure failure, const QString &detail) {
-                             WriteText(err, QStringLiteral("korvalen-kvl: %1 [%2]\n")
-                                                .arg(Reason(failure, *port), detail));
-                             status = 1;
-                             loop.quit();
-                         });
+        QObject::connect(
+            &mapper, &TPortMapper::Failed, &loop, [&](TPortFailure failure, const QString &detail) {
+                WriteText(
+                    err,
+                    QStringLiteral("korvalen-kvl: %1 [%2]\n").arg(Reason(failure, *port), detail));
+                status = 1;
+                loop.quit();
+            });
         QObject::connect(&stops, &TStopSignals::Stopped, &loop, [&] {
             if (mapper.IsOpen()) {
                 status = 0;

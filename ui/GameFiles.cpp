@@ -1,6 +1,7 @@
 #include "GameFiles.h"
 
 #include "Pgn.h"
+#include "PgnIndex.h"
 #include "Record.h"
 
 #include <QRegularExpression>
@@ -24,21 +25,38 @@ bool LooksLikePgn(const QStringList &lines) {
     return false;
 }
 
-namespace {
-
-QString PgnGameProblem(const TPgnGame &game, const TPgnFailure &failure) {
+QString PgnFailureNote(const TPgnFailure &failure) {
     switch (failure.Cause) {
     case TPgnFailure::TCause::Variant:
-        return QStringLiteral("партия 1 относится к варианту «%1», а не к обычным шахматам")
-            .arg(game.Tag(QStringLiteral("Variant")).trimmed().left(40));
+        return QStringLiteral("вариант «%1», а не обычные шахматы").arg(failure.Variant.left(40));
     case TPgnFailure::TCause::SetUpPosition:
-        return QStringLiteral("партия 1 начинается не с начальной позиции");
+        return QStringLiteral("начинается не с начальной позиции");
+    case TPgnFailure::TCause::NoGame:
+        return QStringLiteral("текст не читается как партия");
     case TPgnFailure::TCause::BadMove:
         break;
     }
-    return QStringLiteral("в партии 1 ход %1 %2 %3")
+    return QStringLiteral("ход %1 %2 %3")
         .arg(MoveNumberText(failure.Ply), failure.Move.left(40),
              failure.Ambiguous ? QStringLiteral("неоднозначен") : QStringLiteral("недопустим"));
+}
+
+namespace {
+
+QString PgnGameProblem(const TPgnFailure &failure, qsizetype number) {
+    switch (failure.Cause) {
+    case TPgnFailure::TCause::Variant:
+        return QStringLiteral("партия %1 относится к варианту «%2», а не к обычным шахматам")
+            .arg(number)
+            .arg(failure.Variant.left(40));
+    case TPgnFailure::TCause::SetUpPosition:
+        return QStringLiteral("партия %1 %2").arg(number).arg(PgnFailureNote(failure));
+    case TPgnFailure::TCause::NoGame:
+        return QStringLiteral("текст партии %1 не читается как партия").arg(number);
+    case TPgnFailure::TCause::BadMove:
+        break;
+    }
+    return QStringLiteral("в партии %1 %2").arg(number).arg(PgnFailureNote(failure));
 }
 
 } // namespace
@@ -51,6 +69,27 @@ TGameText FileGame(const QString &shownName, const QStringList &lines, bool pgnB
     // The saved-game reader keeps every byte as one Latin-1 character.
     if (game.Pgn)
         game.Lines = DecodePgn(lines.join(u'\n').toLatin1()).split(u'\n');
+    return game;
+}
+
+std::shared_ptr<const TPgnSource> PgnFileSource(const QString &path) {
+    QString error;
+    std::shared_ptr<const TPgnSource> source = TPgnSource::OfFile(path, &error);
+    if (!source || HasPgnName(path))
+        return source;
+    // The first line tells, as for the lines of a whole file.
+    constexpr qsizetype HeadSize = 4096;
+    const QByteArrayView bytes = source->Bytes();
+    const QByteArrayView head = bytes.first(std::min(HeadSize, bytes.size()));
+    return LooksLikePgn(QString::fromLatin1(head).split(u'\n')) ? source : nullptr;
+}
+
+TGameText CollectionGame(const QString &source, const QByteArray &text, qsizetype number) {
+    TGameText game;
+    game.Source = source;
+    game.Lines = DecodePgn(text).split(u'\n');
+    game.Pgn = true;
+    game.Number = number;
     return game;
 }
 
@@ -76,16 +115,19 @@ TGameText PastedGame(const QString &text) {
     return game;
 }
 
-std::optional<QStringList> RecordOfPgnText(const QString &text, QString *problem) {
+std::optional<QStringList> RecordOfPgnText(const QString &text, QString *problem,
+                                           qsizetype number) {
     const QList<TPgnGame> games = ReadPgnGames(text);
+    TPgnFailure failure;
     if (games.isEmpty()) {
-        *problem = QStringLiteral("в файле нет ни одной партии");
+        failure.Cause = TPgnFailure::TCause::NoGame;
+        *problem = number == 1 ? QStringLiteral("в файле нет ни одной партии")
+                               : PgnGameProblem(failure, number);
         return std::nullopt;
     }
-    TPgnFailure failure;
     std::optional<QStringList> record = RecordOfPgnGame(games.constFirst(), &failure);
     if (!record)
-        *problem = PgnGameProblem(games.constFirst(), failure);
+        *problem = PgnGameProblem(failure, number);
     return record;
 }
 

@@ -28,6 +28,7 @@ class TClientEndpoint;
 class TNetSession;
 class TPageControl;
 class TPieceSelectForm;
+class TPgnSource;
 class TPortOpening;
 class TPrompts;
 class TServerEndpoint;
@@ -164,6 +165,9 @@ private:
     std::optional<TBadEntry> AdoptRecord(const QStringList &record);
     void JournalGame(); // hands the game to the journal after a change
     bool CanRestore() const;
+    // A PGN text of several games asks which one to load; false for one game or none.
+    bool ChooseCollectionGame(const std::shared_ptr<const TPgnSource> &source,
+                              const QString &sourceName);
     std::unique_ptr<TPrompts> PromptsObject;
     bool PromotionDialogOpen = false; // a move waits for its promotion piece
     bool TakeBackQuestionOpen = false, TakeBackRefusalOpen = false; // one box of each kind

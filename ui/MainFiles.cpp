@@ -3,6 +3,7 @@
 #include "GameFiles.h"
 #include "Main.h"
 #include "PageControl.h"
+#include "PgnIndex.h"
 #include "Prompts.h"
 #include "Record.h"
 
@@ -90,6 +91,9 @@ void TMainForm::btLoadClick() {
 
 void TMainForm::LoadGameFile(const QString &fileName) {
     const QString shownName = QDir::toNativeSeparators(fileName);
+    if (const std::shared_ptr<const TPgnSource> pgn = PgnFileSource(fileName);
+        pgn && ChooseCollectionGame(pgn, QStringLiteral("Файл\n") + shownName))
+        return;
     QString reason;
     const std::optional<QStringList> lines = ReadSavedGame(fileName, &reason);
     if (!lines) {
@@ -112,11 +116,14 @@ void TMainForm::LoadGame(const TGameText &game) {
         refuse(game.Problem);
         return;
     }
+    if (game.Pgn && game.Number == 0 &&
+        ChooseCollectionGame(TPgnSource::OfBytes(game.Lines.join(u'\n').toUtf8()), game.Source))
+        return;
     // Text that is not a game must not cost the player the game on the board.
     std::optional<QStringList> record = game.Lines;
     if (game.Pgn) {
         QString problem;
-        record = RecordOfPgnText(game.Lines.join(u'\n'), &problem);
+        record = RecordOfPgnText(game.Lines.join(u'\n'), &problem, std::max<qsizetype>(game.Number, 1));
         if (!record) {
             refuse(QStringLiteral("не удалось прочитать как партию в формате PGN: ") + problem);
             return;

@@ -1,5 +1,7 @@
 #include "Prompts.h"
 
+#include "GameListDialog.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QUrl>
@@ -42,4 +44,8 @@ QString TPrompts::SaveFileName(QWidget *parent, const QStringList &filters, int 
 
 bool TPrompts::OpenUrl(const QUrl &url) {
     return QDesktopServices::openUrl(url);
+}
+
+int TPrompts::ChooseGame(TGameListDialog &dialog) {
+    return dialog.exec();
 }

@@ -9,6 +9,7 @@
 
 class QUrl;
 class QWidget;
+class TGameListDialog;
 
 class TPrompts {
 public:
@@ -29,4 +30,6 @@ public:
                                  int *chosenFilter = nullptr);
     // Hands a document to the desktop's opener; false when the desktop refused it.
     virtual bool OpenUrl(const QUrl &url);
+    // The list of a PGN collection's games, run modally; answers QDialog::Accepted for a pick.
+    virtual int ChooseGame(TGameListDialog &dialog);
 };

@@ -1,5 +1,6 @@
 // Figures for the rules: the full legal-move scan of a mated side, the replay of a long game,
 // the companion's show and move-path counting.
+#include "../CollectionFile.h"
 #include "Board.h"
 #include "Commands.h"
 #include "Fen.h"
@@ -139,6 +140,9 @@ int WriteLongGames(const QString &folder, int count) {
 int main(int argc, char **argv) {
     if (argc == 4 && std::string_view(argv[1]) == "--write-long-games")
         return WriteLongGames(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    // "--write-collection FILE COUNT": the benchmarks' PGN collection, for trying it by hand.
+    if (argc == 4 && std::string_view(argv[1]) == "--write-collection")
+        return WriteTestCollection(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3])) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -90,13 +90,13 @@ public:
           Address(QStringLiteral("%1.%2.2").arg(network).arg(subnet)),
           LocalAddress(QStringLiteral("%1.%2.1").arg(network).arg(subnet)) {
         const QString &local = Local;
-        IsReady = RunShell(
-            QStringLiteral("ip netns add %1 && "
-                           "%5 link add %2 type veth peer name lan0 netns %1 && "
-                           "%5 addr add %3/24 broadcast + dev %2 && %5 link set %2 up && "
-                           "ip -n %1 addr add %4/24 broadcast + dev lan0 && "
-                           "ip -n %1 link set lan0 up && ip -n %1 link set lo up")
-                .arg(Name, local, LocalAddress, Address, LocalIp));
+        IsReady =
+            RunShell(QStringLiteral("ip netns add %1 && "
+                                    "%5 link add %2 type veth peer name lan0 netns %1 && "
+                                    "%5 addr add %3/24 broadcast + dev %2 && %5 link set %2 up && "
+                                    "ip -n %1 addr add %4/24 broadcast + dev lan0 && "
+                                    "ip -n %1 link set lan0 up && ip -n %1 link set lo up")
+                         .arg(Name, local, LocalAddress, Address, LocalIp));
         // A probe goes out only on a cable that is plugged in at both ends.
         for (int wait = 0; IsReady && wait < 100; ++wait) {
             if (RunShell(QStringLiteral("%1 link show %2 | grep -q LOWER_UP").arg(LocalIp, local)))

@@ -32,9 +32,8 @@ public:
     // Why the router tests cannot run here; empty when they can.
     static QString Unavailable() {
         for (const char *tool : {"miniupnpd", "nft", "upnpc", "natpmpc"}) {
-            if (QStandardPaths::findExecutable(QLatin1String(tool),
-                                               {QStringLiteral("/usr/sbin"),
-                                                QStringLiteral("/usr/bin")})
+            if (QStandardPaths::findExecutable(
+                    QLatin1String(tool), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")})
                     .isEmpty())
                 return QStringLiteral("%1 is not installed: skipped").arg(QLatin1String(tool));
         }
@@ -56,11 +55,11 @@ public:
             return false;
         Daemon.setProcessChannelMode(QProcess::MergedChannels);
         EndWithThisProcess(Daemon);
-        Daemon.start(QStringLiteral("ip"),
-                     Router.Exec(QStringLiteral("miniupnpd"),
-                                 {QStringLiteral("-d"), QStringLiteral("-f"), config,
-                                  QStringLiteral("-P"),
-                                  QDir(Folder.path()).filePath(QStringLiteral("pid"))}));
+        Daemon.start(
+            QStringLiteral("ip"),
+            Router.Exec(QStringLiteral("miniupnpd"),
+                        {QStringLiteral("-d"), QStringLiteral("-f"), config, QStringLiteral("-P"),
+                         QDir(Folder.path()).filePath(QStringLiteral("pid"))}));
         // It logs each step; NAT-PMP's socket is the last to open.
         QElapsedTimer clock;
         clock.start();
@@ -91,11 +90,11 @@ public:
     // the router's own rules (not of the daemon, which might be wrong about them).
     QStringList Mappings() const {
         QProcess nft;
-        nft.start(QStringLiteral("ip"),
-                  Router.Exec(QStringLiteral("nft"),
-                              {QStringLiteral("list"), QStringLiteral("chain"),
-                               QStringLiteral("inet"), TableName,
-                               QStringLiteral("prerouting_miniupnpd")}));
+        nft.start(
+            QStringLiteral("ip"),
+            Router.Exec(QStringLiteral("nft"),
+                        {QStringLiteral("list"), QStringLiteral("chain"), QStringLiteral("inet"),
+                         TableName, QStringLiteral("prerouting_miniupnpd")}));
         nft.waitForFinished(5000);
         static const QRegularExpression dnat(
             QStringLiteral(R"(dport (\d+) dnat ip to ([\d.]+:\d+))"));
@@ -116,15 +115,23 @@ public:
     bool ForwardToOther(quint16 port, bool byUpnp, int leaseSeconds = 3600) {
         const QString text = QString::number(port);
         const QString lease = QString::number(leaseSeconds);
-        const QStringList arguments =
-            byUpnp ? QStringList{QStringLiteral("-a"), QStringLiteral("@"), text, text,
-                                 QStringLiteral("TCP"), lease}
-                   : QStringList{QStringLiteral("-g"), Other.LocalAddress, QStringLiteral("-a"),
-                                 text, text, QStringLiteral("tcp"), lease};
+        const QStringList arguments = byUpnp ? QStringList{QStringLiteral("-a"),
+                                                           QStringLiteral("@"),
+                                                           text,
+                                                           text,
+                                                           QStringLiteral("TCP"),
+                                                           lease}
+                                             : QStringList{QStringLiteral("-g"),
+                                                           Other.LocalAddress,
+                                                           QStringLiteral("-a"),
+                                                           text,
+                                                           text,
+                                                           QStringLiteral("tcp"),
+                                                           lease};
         QProcess client;
-        client.start(QStringLiteral("ip"),
-                     Other.Exec(byUpnp ? QStringLiteral("upnpc") : QStringLiteral("natpmpc"),
-                                arguments));
+        client.start(
+            QStringLiteral("ip"),
+            Other.Exec(byUpnp ? QStringLiteral("upnpc") : QStringLiteral("natpmpc"), arguments));
         return client.waitForFinished(10000) && client.exitCode() == 0 &&
                Mappings().contains(Mapping(port, OtherAddress()));
     }

@@ -76,6 +76,8 @@ private slots:
     void importNamesBadMove();
     void fen_data();
     void fen();
+    void list_data();
+    void list();
 
 private:
     QTemporaryDir Scratch;
@@ -191,6 +193,9 @@ void TestKvlCli::usage_data() {
     QTest::newRow("fen ply x") << QStringList{"fen", "a.kvl", "--ply", "x"};
     QTest::newRow("fen ply without value") << QStringList{"fen", "a.kvl", "--ply"};
     QTest::newRow("fen game of a saved game") << QStringList{"fen", "a.kvl", "--game", "2"};
+    QTest::newRow("list without file") << QStringList{"list", "--check"};
+    QTest::newRow("list two files") << QStringList{"list", "a.pgn", "b.pgn"};
+    QTest::newRow("list unknown option") << QStringList{"list", "a.pgn", "--checks"};
 }
 
 void TestKvlCli::usage() {
@@ -243,6 +248,8 @@ void TestKvlCli::failures_data() {
         << QStringList{"fen", "/nonexistent/x.kvl"} << QByteArray("cannot read /nonexistent/x.kvl");
     QTest::newRow("fen beyond the last PGN game")
         << QStringList{"fen", Data("masters.pgn"), "--game", "5"} << QByteArray("no game 5");
+    QTest::newRow("list of a missing file")
+        << QStringList{"list", "/nonexistent/x.pgn"} << QByteArray("cannot read /nonexistent/x.pgn");
 }
 
 void TestKvlCli::failures() {
@@ -350,6 +357,51 @@ void TestKvlCli::fen() {
     const TRun run = Kvl(arguments);
     QCOMPARE(run.Status, 0);
     QCOMPARE(run.Out, fen);
+    QCOMPARE(run.Err, QByteArray());
+}
+
+void TestKvlCli::list_data() {
+    QTest::addColumn<QByteArray>("pgn");
+    QTest::addColumn<bool>("check");
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<int>("status");
+    QTest::newRow("tags in any order, quotes and a tab in a name, a game without tags")
+        << QByteArray("[Black \"B\tx\"]\n[White \"Ivan \\\"G\\\"\"]\n[Result \"1-0\"]\n"
+                      "1. e4 {x} (1. d4) 1-0\n\n1. d4 d5 *")
+        << false << QByteArray("1\tIvan \"G\"\tB x\t1-0\t\t\t1\n2\t\t\t\t\t\t2\n") << 0;
+    QTest::newRow("checked: one plays, three do not")
+        << QByteArray("1. e4 e5 *\n[White \"X\"]\n1. e4 e5 2. Ke3 *\n[Variant \"Atomic\"]\n"
+                      "1. e4 *\n[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\"]\n1. e4 *")
+        << true
+        << QByteArray("1\t\t\t\t\t\t2\tok\n2\tX\t\t\t\t\t3\tmove 2. Ke3: illegal move\n"
+                      "3\t\t\t\t\t\t1\tvariant \"atomic\" is not supported\n"
+                      "4\t\t\t\t\t\t1\tthe game starts from a set-up position (FEN tag); a "
+                      "saved game always starts from the initial position\n")
+        << 1;
+    QTest::newRow("checked: the test games")
+        << ReadFile(Data("masters.pgn")) << true
+        << QStringLiteral(
+               "1\tAdolf Anderssen\tLionel Kieseritzky\t1-0\t1851.06.21\tCasual game\t45\tok\n"
+               "2\tAdolf Anderssen\tJean Dufresne\t1-0\t1852.??.??\tCasual game\t47\tok\n"
+               "3\tPaul Morphy\tDuke Karl of Brunswick and Count Isouard\t1-0\t1858.??.??\t"
+               "Casual game\t33\tok\n"
+               "4\tRichard Reti\tSavielly Tartakower\t1-0\t1910.??.??\tVienna\t21\tok\n")
+               .toUtf8()
+        << 0;
+    QTest::newRow("empty file") << QByteArray() << true << QByteArray() << 0;
+}
+
+void TestKvlCli::list() {
+    QFETCH(QByteArray, pgn);
+    QFETCH(bool, check);
+    QFETCH(QByteArray, lines);
+    QFETCH(int, status);
+    const QString file = Scratch.filePath(QStringLiteral("games.pgn"));
+    QVERIFY(WriteFile(file, pgn));
+    const TRun run = Kvl(QStringList{QStringLiteral("list"), file} +
+                         (check ? QStringList{QStringLiteral("--check")} : QStringList()));
+    QCOMPARE(run.Out, lines);
+    QCOMPARE(run.Status, status);
     QCOMPARE(run.Err, QByteArray());
 }
 

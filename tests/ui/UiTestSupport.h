@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BoardGrid.h"
+#include "GameListDialog.h"
 #include "GameSupport.h"
 #include "Main.h"
 #include "Prompts.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 // Answers the window's questions from a script and remembers what it was asked.
@@ -58,6 +60,18 @@ public:
     bool OpenUrl(const QUrl &url) override {
         OpenedUrls.append(url);
         return true;
+    }
+    // The list of a collection's games is shown (not run modally) and the script works it with
+    // keys; without a script the list is left with Escape.
+    std::function<void(TGameListDialog &)> GameListScript;
+    int GameListsShown = 0;
+    int ChooseGame(TGameListDialog &dialog) override {
+        ++GameListsShown;
+        if (!GameListScript)
+            return QDialog::Rejected;
+        dialog.show();
+        GameListScript(dialog);
+        return dialog.result();
     }
 };
 

@@ -490,9 +490,6 @@ void TestGameCommands::pgnLoadsByNameOrText_data() {
                                           << QByteArray("\n[Event \"x\"]\n\n1. e4 e5 "
                                                         "2. Nf3 *\n");
     QTest::newRow("pgn text, kvl name") << "game.kvl" << QByteArray("1.e4 e5 2.Nf3 *\r\n");
-    QTest::newRow("first of two games") << "two.pgn"
-                                        << QByteArray("1. e4 e5 2. Nf3 *\n\n"
-                                                      "1. d4 d5 *\n");
 }
 
 void TestGameCommands::pgnLoadsByNameOrText() {
