@@ -43,8 +43,6 @@ void TestDraws::drawOfPosition_data() {
     using K = TDrawKind;
     const QString draw = QStringLiteral("1/2-1/2");
     const QString open = QStringLiteral("*");
-    QTest::newRow("initial position") << QString() << QString() << K::None << open;
-    QTest::newRow("twofold") << QString() << KnightCycles(1) << K::None << open;
     QTest::newRow("threefold") << QString() << KnightCycles(2) << K::ThreefoldRepetition << open;
     QTest::newRow("fivefold") << QString() << KnightCycles(4) << K::FivefoldRepetition << draw;
     // The same placement as at the start three times, but the first time with both castling
