@@ -43,14 +43,10 @@ class TestGameList : public QObject, TWindowFixture {
 
 private slots:
     void init() {
-        OpenFolder();
+        OpenActive();
         QFile file(PathOf("three.pgn"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(ThreeGames);
-        file.close();
-        OpenWindow();
-        Form().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&Form()));
     }
     void cleanup() { Close(); }
     void filterAndPickWithEnter();
