@@ -41,69 +41,55 @@ void TestDraws::drawOfPosition_data() {
     QTest::addColumn<QString>("result"); // what the PGN export writes
 
     using K = TDrawKind;
-    const QString draw = QStringLiteral("1/2-1/2");
-    const QString open = QStringLiteral("*");
-    QTest::newRow("initial position") << QString() << QString() << K::None << open;
-    QTest::newRow("twofold") << QString() << KnightCycles(1) << K::None << open;
-    QTest::newRow("threefold") << QString() << KnightCycles(2) << K::ThreefoldRepetition << open;
-    QTest::newRow("fivefold") << QString() << KnightCycles(4) << K::FivefoldRepetition << draw;
+    const auto row = [](const char *name, const char *fen, const QString &moves, TDrawKind kind,
+                        const char *result) {
+        QTest::newRow(name) << QString::fromLatin1(fen) << moves << kind
+                            << QString::fromLatin1(result);
+    };
+    const char *start = "";
+    const char *draw = "1/2-1/2";
+    const char *open = "*";
+    const QString rookLeaves = QStringLiteral("a1a2");
+    const QString rooksOut = QStringLiteral("g1f3 g8f6 h1g1 h8g8 g1h1 g8h8 f3g1 f6g8 ");
+    row("threefold", start, KnightCycles(2), K::ThreefoldRepetition, open);
+    row("fivefold", start, KnightCycles(4), K::FivefoldRepetition, draw);
     // The same placement as at the start three times, but the first time with both castling
     // rights on the king's side still there.
-    QTest::newRow("castling rights differ")
-        << QString() << QStringLiteral("g1f3 g8f6 h1g1 h8g8 g1h1 g8h8 f3g1 f6g8 ") + KnightCycles(1)
-        << K::None << open;
-    QTest::newRow("castling rights lost, then threefold")
-        << QString() << QStringLiteral("g1f3 g8f6 h1g1 h8g8 g1h1 g8h8 f3g1 f6g8 ") + KnightCycles(2)
-        << K::ThreefoldRepetition << open;
+    row("castling rights differ", start, rooksOut + KnightCycles(1), K::None, open);
+    row("castling rights lost, then threefold", start, rooksOut + KnightCycles(2),
+        K::ThreefoldRepetition, open);
     // After d2d4 the pawn on e4 may take en passant: that position is not the one that comes
     // back twice after it.
-    QTest::newRow("capturable en passant differs")
-        << QStringLiteral("4k3/8/8/8/4p3/8/3P4/4K3 w - - 0 1")
-        << QStringLiteral("d2d4 ") + KingSteps(2) << K::None << open;
-    QTest::newRow("no pawn to take en passant")
-        << QStringLiteral("4k3/8/8/8/8/8/3P4/4K3 w - - 0 1")
-        << QStringLiteral("d2d4 ") + KingSteps(2) << K::ThreefoldRepetition << open;
+    row("capturable en passant differs", "4k3/8/8/8/4p3/8/3P4/4K3 w - - 0 1",
+        QStringLiteral("d2d4 ") + KingSteps(2), K::None, open);
+    row("no pawn to take en passant", "4k3/8/8/8/8/8/3P4/4K3 w - - 0 1",
+        QStringLiteral("d2d4 ") + KingSteps(2), K::ThreefoldRepetition, open);
     // Taking en passant would leave the king on a4 to the rook on h4: no capture, no difference.
-    QTest::newRow("en passant that exposes the king")
-        << QStringLiteral("8/8/8/8/k3p2R/8/3P4/4K3 w - - 0 1")
-        << QStringLiteral("d2d4 a4a5 e1f1 a5a4 f1e1 a4a5 e1f1 a5a4 f1e1") << K::ThreefoldRepetition
-        << open;
-    QTest::newRow("repetition broken by a pawn move")
-        << QString() << QStringLiteral("g1f3 g8f6 f3g1 f6g8 e2e3 e7e6 ") + KnightCycles(1)
-        << K::None << open;
-    QTest::newRow("49.5 moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 98 80")
-                                << QStringLiteral("a1a2") << K::None << open;
-    QTest::newRow("fifty moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 99 80")
-                                 << QStringLiteral("a1a2") << K::FiftyMoves << open;
-    QTest::newRow("capture starts the count afresh")
-        << QStringLiteral("8/8/4k3/8/8/8/r7/R3K3 w - - 149 80") << QStringLiteral("a1a2") << K::None
-        << open;
-    QTest::newRow("seventy-five moves") << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 149 80")
-                                        << QStringLiteral("a1a2") << K::SeventyFiveMoves << draw;
-    QTest::newRow("clock at its largest count")
-        << QStringLiteral("8/8/4k3/8/8/8/8/R3K3 w - - 2147483647 80") << QStringLiteral("a1a2")
-        << K::SeventyFiveMoves << draw;
-    QTest::newRow("mate on the seventy-fifth move")
-        << QStringLiteral("k7/8/1K6/8/8/8/8/7R w - - 149 100") << QStringLiteral("h1h8") << K::None
-        << QStringLiteral("1-0");
-    QTest::newRow("stalemate on the seventy-fifth move")
-        << QStringLiteral("k7/8/8/2Q5/8/8/8/7K w - - 149 100") << QStringLiteral("c5b6") << K::None
-        << draw;
-    QTest::newRow("bare kings after a capture")
-        << QStringLiteral("8/8/4k3/8/8/3K4/4p3/8 w - - 0 1") << QStringLiteral("d3e2")
-        << K::DeadPosition << draw;
-    QTest::newRow("king and bishop")
-        << QStringLiteral("8/8/4k3/8/8/3KB3/8/8 b - - 0 1") << QString() << K::DeadPosition << draw;
-    QTest::newRow("king and knight")
-        << QStringLiteral("8/8/4kn2/8/8/3K4/8/8 w - - 0 1") << QString() << K::DeadPosition << draw;
-    QTest::newRow("bishops on dark squares") << QStringLiteral("5b2/8/4k3/8/8/3KB3/8/2B5 w - - 0 1")
-                                             << QString() << K::DeadPosition << draw;
-    QTest::newRow("two knights") << QStringLiteral("8/8/4k3/8/8/3K4/8/1NN5 w - - 0 1") << QString()
-                                 << K::None << open;
-    QTest::newRow("bishops on both colours")
-        << QStringLiteral("2b5/8/4k3/8/8/3K4/8/2B5 w - - 0 1") << QString() << K::None << open;
-    QTest::newRow("a pawn left") << QStringLiteral("8/8/4k3/8/8/3KB3/6p1/8 w - - 0 1") << QString()
-                                 << K::None << open;
+    row("en passant that exposes the king", "8/8/8/8/k3p2R/8/3P4/4K3 w - - 0 1",
+        QStringLiteral("d2d4 a4a5 e1f1 a5a4 f1e1 a4a5 e1f1 a5a4 f1e1"), K::ThreefoldRepetition,
+        open);
+    row("repetition broken by a pawn move", start,
+        QStringLiteral("g1f3 g8f6 f3g1 f6g8 e2e3 e7e6 ") + KnightCycles(1), K::None, open);
+    row("49.5 moves", "8/8/4k3/8/8/8/8/R3K3 w - - 98 80", rookLeaves, K::None, open);
+    row("fifty moves", "8/8/4k3/8/8/8/8/R3K3 w - - 99 80", rookLeaves, K::FiftyMoves, open);
+    row("capture starts the count afresh", "8/8/4k3/8/8/8/r7/R3K3 w - - 149 80", rookLeaves,
+        K::None, open);
+    row("seventy-five moves", "8/8/4k3/8/8/8/8/R3K3 w - - 149 80", rookLeaves,
+        K::SeventyFiveMoves, draw);
+    row("clock at its largest count", "8/8/4k3/8/8/8/8/R3K3 w - - 2147483647 80", rookLeaves,
+        K::SeventyFiveMoves, draw);
+    row("mate on the seventy-fifth move", "k7/8/1K6/8/8/8/8/7R w - - 149 100",
+        QStringLiteral("h1h8"), K::None, "1-0");
+    row("stalemate on the seventy-fifth move", "k7/8/8/2Q5/8/8/8/7K w - - 149 100",
+        QStringLiteral("c5b6"), K::None, draw);
+    row("bare kings after a capture", "8/8/4k3/8/8/3K4/4p3/8 w - - 0 1", QStringLiteral("d3e2"),
+        K::DeadPosition, draw);
+    row("king and bishop", "8/8/4k3/8/8/3KB3/8/8 b - - 0 1", {}, K::DeadPosition, draw);
+    row("king and knight", "8/8/4kn2/8/8/3K4/8/8 w - - 0 1", {}, K::DeadPosition, draw);
+    row("bishops on dark squares", "5b2/8/4k3/8/8/3KB3/8/2B5 w - - 0 1", {}, K::DeadPosition, draw);
+    row("two knights", "8/8/4k3/8/8/3K4/8/1NN5 w - - 0 1", {}, K::None, open);
+    row("bishops on both colours", "2b5/8/4k3/8/8/3K4/8/2B5 w - - 0 1", {}, K::None, open);
+    row("a pawn left", "8/8/4k3/8/8/3KB3/6p1/8 w - - 0 1", {}, K::None, open);
 }
 
 void TestDraws::drawOfPosition() {

@@ -42,7 +42,6 @@ private slots:
     void agreesWithTheReader();
     void whyAGameDoesNotPlay_data();
     void whyAGameDoesNotPlay();
-    void severalGames();
     void checkAgreesWithTheRecord();
 };
 
@@ -128,15 +127,11 @@ void TestPgnIndex::whyAGameDoesNotPlay_data() {
     QTest::addColumn<QString>("reason");
     using TCause = TPgnFailure::TCause;
     QTest::newRow("plays") << QByteArray("1. e4 e5 2. Qh5 Nc6 3. Bc4 Nf6 4. Qxf7# 1-0") << -1 << "";
-    QTest::newRow("illegal move") << QByteArray("1. e4 e5 2. Ke3 *") << int(TCause::BadMove)
-                                  << "move 2. Ke3: illegal move";
     QTest::newRow("ambiguous move") << QByteArray("1. Nf3 Nf6 2. Nc3 Nc6 3. Nd4 Nd5 4. Nb5 *")
                                     << int(TCause::BadMove) << "move 4. Nb5: ambiguous move";
     QTest::newRow("set-up position") << QByteArray(SetUpGame) << int(TCause::SetUpPosition)
                                      << "the game starts from a set-up position (FEN tag); a "
                                         "saved game always starts from the initial position";
-    QTest::newRow("variant") << QByteArray("[Variant \"Atomic\"]\n1. e4 *") << int(TCause::Variant)
-                             << "variant \"atomic\" is not supported";
     QTest::newRow("beyond ASCII in tag values only")
         << QByteArray("[White \"Пётр\"]\n[Variant \"Атомные\"]\n1. e4 *") << int(TCause::Variant)
         << "variant \"атомные\" is not supported";
@@ -160,22 +155,6 @@ void TestPgnIndex::whyAGameDoesNotPlay() {
         QCOMPARE(int(failure->Cause), cause);
         QCOMPARE(failure->Reason, reason);
     }
-}
-
-// A collection of many games: the index finds each one where the reader would, however far in.
-void TestPgnIndex::severalGames() {
-    QByteArray text;
-    constexpr int Count = 500;
-    for (int i = 1; i <= Count; ++i)
-        text += "[White \"P" + QByteArray::number(i) + "\"]\n1. e4 " +
-                QByteArray(i % 3 == 0 ? "e5 " : "") + "*\n\n";
-    const std::vector<TPgnIndexEntry> index = IndexPgn(text);
-    QCOMPARE(int(index.size()), Count);
-    const std::shared_ptr<const TPgnSource> source = TPgnSource::OfBytes(text);
-    QCOMPARE(source->Tag(index[Count - 1], TPgnTag::White), QStringLiteral("P500"));
-    QCOMPARE(index[Count - 3].Plies, 2u);
-    QCOMPARE(index[Count - 1].Plies, 1u);
-    QCOMPARE(source->GameBytes(index[1]), QByteArrayView("[White \"P2\"]\n1. e4 *"));
 }
 
 // The check of a collection plays on bitboards alone; it must take and refuse exactly the games

@@ -82,29 +82,20 @@ void TestGameJournal::changesKept_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("kept"); // the moves of the game in the journal, "-" for none
 
-    QTest::newRow("nothing played") << ""
-                                    << "-";
-    QTest::newRow("a move") << "play e2e4"
-                            << "e2e4";
-    QTest::newRow("a take-back") << "play e2e4 e7e5; back"
-                                 << "e2e4";
-    QTest::newRow("taken back to the start") << "play e2e4; back"
-                                             << "e2e4";
-    QTest::newRow("a new game without moves") << "play e2e4 e7e5; new"
-                                              << "e2e4 e7e5";
-    QTest::newRow("the new game's first move") << "play e2e4 e7e5; new; play d2d4"
-                                               << "d2d4";
-    QTest::newRow("a finished game") << "play " + FoolsMate << "-";
-    QTest::newRow("a mate taken back") << "play " + FoolsMate + "; back"
-                                       << "f2f3 e7e5 g2g4";
-    QTest::newRow("a load") << "play e2e4; load d2d4 d7d5"
-                            << "d2d4 d7d5";
-    QTest::newRow("a finished game loaded") << "play e2e4; load " + FoolsMate << "e2e4";
-    QTest::newRow("a paste") << "paste c2c4 e7e5"
-                             << "c2c4 e7e5";
-    QTest::newRow("the peer's list") << "play e2e4; peer e2e4 c7c5"
-                                     << "e2e4 c7c5";
-    QTest::newRow("the peer mates") << "play f2f3 e7e5 g2g4; peer " + FoolsMate << "-";
+    const auto row = [](const char *name, const QString &steps, const char *kept) {
+        QTest::newRow(name) << steps << QString::fromLatin1(kept);
+    };
+    row("a move", "play e2e4", "e2e4");
+    row("a take-back", "play e2e4 e7e5; back", "e2e4");
+    row("taken back to the start", "play e2e4; back", "e2e4");
+    row("a new game without moves", "play e2e4 e7e5; new", "e2e4 e7e5");
+    row("the new game's first move", "play e2e4 e7e5; new; play d2d4", "d2d4");
+    row("a finished game", "play " + FoolsMate, "-");
+    row("a mate taken back", "play " + FoolsMate + "; back", "f2f3 e7e5 g2g4");
+    row("a load", "play e2e4; load d2d4 d7d5", "d2d4 d7d5");
+    row("a finished game loaded", "play e2e4; load " + FoolsMate, "e2e4");
+    row("a paste", "paste c2c4 e7e5", "c2c4 e7e5");
+    row("the peer's list", "play e2e4; peer e2e4 c7c5", "e2e4 c7c5");
 }
 
 void TestGameJournal::changesKept() {
@@ -136,13 +127,9 @@ void TestGameJournal::restoreAfterCrash_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("waiting"); // the moves of the game offered, "-" for none
 
-    QTest::newRow("an unfinished game") << "play e2e4 e7e5 g1f3"
-                                        << "e2e4 e7e5 g1f3";
-    QTest::newRow("a new game pressed by mistake") << "play e2e4 e7e5; new"
-                                                   << "e2e4 e7e5";
-    QTest::newRow("a finished game") << "play " + FoolsMate << "-";
-    QTest::newRow("nothing played") << ""
-                                    << "-";
+    QTest::newRow("an unfinished game") << "play e2e4 e7e5 g1f3" << "e2e4 e7e5 g1f3";
+    QTest::newRow("a new game pressed by mistake") << "play e2e4 e7e5; new" << "e2e4 e7e5";
+    QTest::newRow("nothing played") << "" << "-";
 }
 
 // The window goes without its normal end (no close), and a new one is made on the same folders;

@@ -191,8 +191,6 @@ void TestKeysAndNames::boardKeysWhereverTheFocusIs_data() {
         << none << false << false << none << none << left << 0 << 1 << none << none;
     QTest::newRow("Home in the notation") << "mmAnnotation" << false << false << none << none
                                           << int(Qt::Key_Home) << 0 << 0 << none << none;
-    QTest::newRow("Left in the message line")
-        << "edGameMessage" << false << false << none << none << left << 0 << 1 << none << none;
     QTest::newRow("keypad Left") << none << false << false << none << none << left
                                  << int(Qt::KeypadModifier) << 1 << none << none;
     QTest::newRow("Ctrl+Left is no browsing")

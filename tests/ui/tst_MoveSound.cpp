@@ -40,20 +40,14 @@ public:
         }
         const QString socket = Folder.filePath(QStringLiteral("native"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), Folder.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Folder.path());
-        environment.insert(QStringLiteral("PULSE_RUNTIME_PATH"), Folder.path());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), Folder.path());
+        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "PULSE_RUNTIME_PATH", "XDG_RUNTIME_DIR"})
+            environment.insert(QString::fromLatin1(name), Folder.path());
         Server.setProcessEnvironment(environment);
         EndWithTheTest(Server);
         Server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        Server.start(server, {QStringLiteral("--daemonize=no"), QStringLiteral("-n"),
-                              QStringLiteral("--exit-idle-time=-1"),
-                              QStringLiteral("--log-target=stderr"), QStringLiteral("--log-level=0"),
-                              QStringLiteral("--load=module-null-sink sink_name=nowhere"),
-                              QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 "
-                                             "socket=") +
-                                  socket});
+        Server.start(server, {"--daemonize=no", "-n", "--exit-idle-time=-1", "--log-target=stderr",
+                              "--log-level=0", "--load=module-null-sink sink_name=nowhere",
+                              "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket});
         const bool settled = QTest::qWaitFor(
             [&] { return QFile::exists(socket) || Server.state() == QProcess::NotRunning; },
             10000);
@@ -67,10 +61,8 @@ public:
         Recorder.setReadChannel(QProcess::StandardOutput);
         EndWithTheTest(Recorder);
         QObject::connect(&Recorder, &QProcess::readyReadStandardOutput, [this] { Take(); });
-        Recorder.start(recorder, {QStringLiteral("--device=nowhere.monitor"),
-                                  QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
-                                  QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
-                                  QStringLiteral("--latency-msec=20")});
+        Recorder.start(recorder, {"--device=nowhere.monitor", "--raw", "--format=s16le",
+                                  "--rate=44100", "--channels=1", "--latency-msec=20"});
         return true;
     }
 
