@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QList>
+#include <QTemporaryDir>
 #include <array>
 
 struct TCollectionTemplate {
@@ -73,4 +74,17 @@ inline bool WriteTestCollection(const QString &path, int count) {
         }
     }
     return file.write(text) == text.size() && file.flush();
+}
+
+constexpr int CollectionGames = 100000;
+
+// One collection of CollectionGames games for all the benchmarks of a run; empty when it could
+// not be made.
+inline const QString &CollectionPath() {
+    static QTemporaryDir folder;
+    static const QString path = [] {
+        const QString file = folder.filePath(QStringLiteral("collection.pgn"));
+        return WriteTestCollection(file, CollectionGames) ? file : QString();
+    }();
+    return path;
 }

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QUtf8StringView>
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -25,7 +24,8 @@ bool IsLetterOrDigit(char c) {
 }
 
 bool IsSymbolByte(char c) {
-    return IsLetterOrDigit(c) || std::strchr("_+#=:-/!?", c) != nullptr;
+    // Not strchr: it finds a NUL byte too, at the end of the list.
+    return IsLetterOrDigit(c) || QByteArrayView("_+#=:-/!?").contains(c);
 }
 
 bool IsResult(QByteArrayView token) {

@@ -5,23 +5,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
 namespace {
-
-constexpr int CollectionGames = 100000;
-
-// One file for all the benchmarks of the run.
-const QString &CollectionPath() {
-    static QTemporaryDir folder;
-    static const QString path = [] {
-        const QString file = folder.filePath(QStringLiteral("collection.pgn"));
-        return WriteTestCollection(file, CollectionGames) ? file : QString();
-    }();
-    return path;
-}
 
 void IndexCollection(benchmark::State &state) {
     QString error;

@@ -17,17 +17,6 @@
 
 namespace {
 
-constexpr int CollectionGames = 100000;
-
-const QString &CollectionPath() {
-    static QTemporaryDir folder;
-    static const QString path = [] {
-        const QString file = folder.filePath(QStringLiteral("collection.pgn"));
-        return WriteTestCollection(file, CollectionGames) ? file : QString();
-    }();
-    return path;
-}
-
 // Bytes the program has allocated and not freed (heap and large blocks), whatever the pages the
 // allocator keeps; the file's mapped pages are not among them.
 qint64 AllocatedMemory() {

@@ -138,6 +138,9 @@ void TestPgnIndex::whyAGameDoesNotPlay_data() {
     QTest::newRow("beyond ASCII in a comment")
         << QByteArray("1. e4 {Хорошо} e5 2. Ke3 *") << int(TCause::BadMove)
         << "move 2. Ke3: illegal move";
+    // The reader skips a NUL byte as it skips any stray character; it splits no move number.
+    QTest::newRow("NUL bytes in a move number")
+        << QByteArray("1. e4 e5 1\0\0" "2. Nf3 *", 20) << -1 << "";
     QTest::newRow("no game") << QByteArray("{nothing}") << int(TCause::NoGame)
                              << "no game in the text";
 }
