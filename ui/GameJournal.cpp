@@ -45,7 +45,7 @@ TGameJournal::~TGameJournal() {
 
 QString TGameJournal::UserFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification: a relative path there is to be ignored.
+    // The XDG base directories: a relative path there is to be ignored.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::home().filePath(QStringLiteral(".local/state"));
     return QDir(state).filePath(QStringLiteral("Korvalen"));
