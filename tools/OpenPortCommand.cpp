@@ -3,7 +3,7 @@
 #include "CommandLine.h"
 #include "PortMapper.h"
 #include "Settings.h"
-#include "StopSignals.h"
+#include "QuitSignals.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -51,7 +51,7 @@ int OpenPortCommand(const QStringList &arguments, QIODevice &out, QIODevice &err
 
     // Watched before the router is asked, so that a stop while it answers gives back what
     // it granted too.
-    const TStopSignals stops;
+    const TQuitSignals stops;
     int status = 1;
     QEventLoop loop;
     {
@@ -71,7 +71,7 @@ int OpenPortCommand(const QStringList &arguments, QIODevice &out, QIODevice &err
                 status = 1;
                 loop.quit();
             });
-        QObject::connect(&stops, &TStopSignals::Stopped, &loop, [&] {
+        QObject::connect(&stops, &TQuitSignals::Received, &loop, [&] {
             if (mapper.IsOpen()) {
                 status = 0;
             } else {

@@ -1,5 +1,5 @@
-// SIGTERM (a desktop logout sends it) and SIGINT end the program as closing its window does,
-// so that every destructor runs and the router's port is given back. The handler only writes
+// SIGTERM (a desktop logout sends it) and SIGINT end the window or the companion as a normal
+// end does, so that every destructor runs and the router's port is given back. The handler only writes
 // a byte into a socket pair; the event loop reads the other end and says Received(). Should
 // the ending hang, a second signal ends the program the system's way.
 // One at a time; the handlers are the system's again once it goes.
